@@ -9,33 +9,10 @@ namespace {
 
 Extended Rad(Extended degrees) { return degrees / 180 * kPi; }
 
-int TurnDirOf(Extended previous, Extended current) {
-    if (current > 270 && previous < 90) return 1;  // crossed north while falling
-    if (previous > 270 && current < 90) return -1;
-    return previous >= current ? 1 : -1;
-}
-
 void ZeroFromRadius(TCalcDtRec& c) {
     c.Radius = c.RadiusMed = c.RadiusAvg = 0;
     c.LateralG = c.LongitudinalG = 0;
     c.RadiusSm = c.LateralGSm = c.LongitudinalGSm = 0;
-}
-
-// Radius of the circle through three positions, from the crossing of the
-// perpendicular bisectors of the two steps.
-Extended RadiusAt(const TCalcDtRec& p0, const TCalcDtRec& p1, const TCalcDtRec& p2) {
-    const Extended dx1 = p1.X - p0.X, dy1 = p1.Y - p0.Y;
-    if (dy1 == 0 && dx1 == 0) return kStraightRadius;
-    const Extended m1 = (dy1 == 0 || dx1 == 0) ? Extended(1) : -1 / (dy1 / dx1);
-    const Extended b1 = (p0.Y + dy1 / 2) - (p0.X + dx1 / 2) * m1;
-    const Extended dx2 = p2.X - p1.X, dy2 = p2.Y - p1.Y;
-    if (dy2 == 0 || dx2 == 0) return kStraightRadius;
-    const Extended m2 = -1 / (dy2 / dx2);
-    const Extended b2 = (p1.Y + dy2 / 2) - (p1.X + dx2 / 2) * m2;
-    if (m1 - m2 == 0) return kStraightRadius;
-    const Extended cx = (b1 - b2) / ((m1 - m2) * -1);
-    const Extended cy = m1 * cx + b1;
-    return std::sqrt((cx - p1.X) * (cx - p1.X) + (cy - p1.Y) * (cy - p1.Y));
 }
 
 Extended ClampRadius(Extended r) { return r <= kStraightRadius ? r : kStraightRadius; }
@@ -58,8 +35,58 @@ struct MedianWindow {
     }
 };
 
-// Stage 4 of the fine and medium modes: median stage then averaging stage.
+template <class Field>
+void SmoothField(std::vector<TCalcDtRec>& c, std::size_t C, FilterMode mode, Field source, Field target) {
+    for (std::size_t i = 1; i + 1 < C; ++i) {
+        if (mode == FilterMode::Coarse)
+            c[i].*target = c[i].*source;
+        else if (i == 1)
+            c[i].*target = (c[1].*source + c[2].*source) / 2;
+        else if (i == C - 2)
+            c[i].*target = (c[C - 2].*source + c[C - 3].*source) / 2;
+        else
+            c[i].*target = (c[i].*source + c[i - 1].*source + c[i + 1].*source) / 3;
+    }
+}
+
+}  // namespace
+
+std::int32_t TurnDirOf(Extended previous, Extended current) {
+    if (current > 270 && previous < 90) return 1;  // crossed north while falling
+    if (previous > 270 && current < 90) return -1;
+    return previous >= current ? 1 : -1;
+}
+
+Extended PathRadius(Extended x0, Extended y0, Extended x1, Extended y1, Extended x2, Extended y2) {
+    const Extended dx1 = x1 - x0, dy1 = y1 - y0;
+    if (dy1 == 0 && dx1 == 0) return kStraightRadius;
+    const Extended m1 = (dy1 == 0 || dx1 == 0) ? Extended(1) : -1 / (dy1 / dx1);
+    const Extended b1 = (y0 + dy1 / 2) - (x0 + dx1 / 2) * m1;
+    const Extended dx2 = x2 - x1, dy2 = y2 - y1;
+    if (dy2 == 0 || dx2 == 0) return kStraightRadius;
+    const Extended m2 = -1 / (dy2 / dx2);
+    const Extended b2 = (y1 + dy2 / 2) - (x1 + dx2 / 2) * m2;
+    if (m1 - m2 == 0) return kStraightRadius;
+    const Extended cx = (b1 - b2) / ((m1 - m2) * -1);
+    const Extended cy = m1 * cx + b1;
+    return std::sqrt((cx - x1) * (cx - x1) + (cy - y1) * (cy - y1));
+}
+
+Extended MinSamplingStep(const TLapDtRec& lap) {
+    const auto C = static_cast<std::size_t>(lap.Count);
+    Extended minStep = 9.9L;
+    for (std::size_t k = 1; k + 3 <= C; ++k) {
+        const Extended step = lap.PosData[k + 1].ElapsedSec - lap.PosData[k].ElapsedSec;
+        if (step < minStep) minStep = step;
+    }
+    return minStep;
+}
+
 void FilterRadius(std::vector<TCalcDtRec>& c, std::size_t C, FilterMode mode) {
+    if (mode == FilterMode::Coarse) {
+        for (std::size_t k = 0; k < C; ++k) c[k].RadiusMed = c[k].RadiusAvg = c[k].Radius;
+        return;
+    }
     MedianWindow win;
     auto R = [&](std::size_t k) { return c[k].Radius; };
     auto M = [&](std::size_t k) -> Extended& { return c[k].RadiusMed; };
@@ -91,22 +118,6 @@ void FilterRadius(std::vector<TCalcDtRec>& c, std::size_t C, FilterMode mode) {
         A(C - 2) = (M(C - 3) + M(C - 2)) / 2;
     }
 }
-
-template <class Field>
-void Smooth(std::vector<TCalcDtRec>& c, std::size_t C, FilterMode mode, Field source, Field target) {
-    for (std::size_t i = 1; i + 1 < C; ++i) {
-        if (mode == FilterMode::Coarse)
-            c[i].*target = c[i].*source;
-        else if (i == 1)
-            c[i].*target = (c[1].*source + c[2].*source) / 2;
-        else if (i == C - 2)
-            c[i].*target = (c[C - 2].*source + c[C - 3].*source) / 2;
-        else
-            c[i].*target = (c[i].*source + c[i - 1].*source + c[i + 1].*source) / 3;
-    }
-}
-
-}  // namespace
 
 void SortWindow(Extended* window, int n) {
     for (int pass = 0; pass < n - 1; ++pass)
@@ -152,38 +163,34 @@ void CalcLap(TLapDtRec& lap) {
     }
 
     // Stage 2: radius of the path at every inner sample.
-    for (std::size_t i = 1; i + 1 < C; ++i) c[i].Radius = RadiusAt(c[i - 1], c[i], c[i + 1]);
+    for (std::size_t i = 1; i + 1 < C; ++i)
+        c[i].Radius = PathRadius(c[i - 1].X, c[i - 1].Y, c[i].X, c[i].Y, c[i + 1].X, c[i + 1].Y);
     for (std::size_t i = 1; i + 1 < C; ++i) c[i].Radius = ClampRadius(c[i].Radius);
 
-    // Stage 3: the shortest sampling step between inner samples picks the filter.
-    Extended minStep = 9.9L;
-    for (std::size_t k = 1; k + 3 <= C; ++k) {
-        const Extended step = pos[k + 1].ElapsedSec - pos[k].ElapsedSec;
-        if (step < minStep) minStep = step;
-    }
-    const FilterMode mode = FilterModeOf(minStep);
+    // Stages 3 to 6: filter mode, radius filter, accelerations, smoothing.
+    const FilterMode mode = FilterModeOf(MinSamplingStep(lap));
+    FilterRadius(c, C, mode);
+    Accelerate(lap);
+    SmoothLap(c, C, mode);
+}
 
-    // Stage 4: radius filter.
-    if (mode == FilterMode::Coarse) {
-        for (std::size_t k = 0; k < C; ++k) c[k].RadiusMed = c[k].RadiusAvg = c[k].Radius;
-    } else {
-        FilterRadius(c, C, mode);
-    }
-
-    // Stage 5: accelerations.
+void Accelerate(TLapDtRec& lap) {
+    const auto C = static_cast<std::size_t>(lap.Count);
+    std::vector<TCalcDtRec>& c = lap.CalcData;
     for (std::size_t i = 1; i + 1 < C; ++i) {
         c[i].RadiusAvg = ClampRadius(c[i].RadiusAvg);
         const Extended v = c[i].Speed / kKmhPerMps;
         c[i].LateralG = c[i].RadiusAvg > 0 ? (v * v / c[i].RadiusAvg / kGravity) * c[i].TurnDir : 0;
-        const Extended dt = pos[i].ElapsedSec - pos[i - 1].ElapsedSec;
+        const Extended dt = lap.PosData[i].ElapsedSec - lap.PosData[i - 1].ElapsedSec;
         c[i].LongitudinalG =
             dt > 0 ? (c[i].Speed / kKmhPerMps - c[i - 1].Speed / kKmhPerMps) / dt / kGravity : 0;
     }
+}
 
-    // Stage 6: final smoothing.
-    Smooth(c, C, mode, &TCalcDtRec::RadiusAvg, &TCalcDtRec::RadiusSm);
-    Smooth(c, C, mode, &TCalcDtRec::LateralG, &TCalcDtRec::LateralGSm);
-    Smooth(c, C, mode, &TCalcDtRec::LongitudinalG, &TCalcDtRec::LongitudinalGSm);
+void SmoothLap(std::vector<TCalcDtRec>& c, std::size_t C, FilterMode mode) {
+    SmoothField(c, C, mode, &TCalcDtRec::RadiusAvg, &TCalcDtRec::RadiusSm);
+    SmoothField(c, C, mode, &TCalcDtRec::LateralG, &TCalcDtRec::LateralGSm);
+    SmoothField(c, C, mode, &TCalcDtRec::LongitudinalG, &TCalcDtRec::LongitudinalGSm);
 }
 
 void CalcLap(std::int32_t slot) { CalcLap(LapDt[static_cast<std::size_t>(slot)]); }

@@ -22,3 +22,21 @@ void SortWindowKeepDip(Extended* window, int n);
 enum class FilterMode { Fine, Medium, Coarse };
 // The filter mode of a sampling step: fine up to 0.1 s, medium up to 0.2 s.
 FilterMode FilterModeOf(Extended minStep);
+
+// The stages of CalcLap, each one pass over the lap, in the order it runs them.
+
+// +1 when the heading did not grow (left turn), -1 when it grew (right turn).
+std::int32_t TurnDirOf(Extended previousHeading, Extended heading);
+// Radius of the circle through three positions, found as the crossing of the
+// perpendicular bisectors of the two steps; 9999.9 for straight or
+// degenerate stretches (before the clamp).
+Extended PathRadius(Extended x0, Extended y0, Extended x1, Extended y1, Extended x2, Extended y2);
+// The shortest sampling step between inner samples (9.9 when there is none).
+Extended MinSamplingStep(const TLapDtRec& lap);
+// Median and averaging stages of the radius filter: fills RadiusMed and
+// RadiusAvg from Radius.
+void FilterRadius(std::vector<TCalcDtRec>& calc, std::size_t count, FilterMode mode);
+// Lateral and longitudinal acceleration of every inner sample.
+void Accelerate(TLapDtRec& lap);
+// Final smoothing of radius and accelerations.
+void SmoothLap(std::vector<TCalcDtRec>& calc, std::size_t count, FilterMode mode);

@@ -34,22 +34,25 @@ struct HeadingStep {
             previous = b;
         }
         if (i == 1) previous = b;
-        Extended m;
-        if (b == previous) {
-            m = (b + previous) / 2;
-        } else if (previous > b + 180 || b > previous + 180) {
-            m = (b + previous + 360) / 2;
-        } else {
-            m = (b + previous) / 2;
-        }
-        if (m > 360) m = m - 360;
-        pos[i - 1].Heading = m;
+        pos[i - 1].Heading = HeadingMean(b, previous);
         if (i == n - 1) pos[i].Heading = b;
         previous = b;
     }
 };
 
 }  // namespace
+
+Extended HeadingMean(Extended b, Extended p) {
+    Extended m;
+    if (b == p)
+        m = (b + p) / 2;
+    else if (p > b + 180 || b > p + 180)
+        m = (b + p + 360) / 2;
+    else
+        m = (b + p) / 2;
+    if (m > 360) m = m - 360;
+    return m;
+}
 
 std::string DataNoOfFileName(const std::string& name) {
     if (Utf8Length(name) != 12) return {};

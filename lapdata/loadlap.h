@@ -15,6 +15,10 @@ void LoadLap(TLapDtRec& slot, const std::string& FileName);
 // The same on the working slot LapDt[0].
 void LoadLap(const std::string& FileName);
 
+// The mean of bearing b and the previous bearing p across the 0/360 seam
+// (a mean of exactly 360 stays 360).
+Extended HeadingMean(Extended b, Extended p);
+
 // The data number of a lap file name without folder: characters 5 to 8 of a
 // name exactly 12 characters long, otherwise empty.
 std::string DataNoOfFileName(const std::string& name);
