@@ -1,0 +1,505 @@
+#include "tools/sessiongen.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+
+#include "common/ioerror.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kGravity = 9.80665;
+
+// The circuit, driven clockwise from the start line on the main straight,
+// which points east. Straights give a length, corners a radius and a turn
+// (degrees, right positive); the turns add up to one full right turn.
+struct LayoutPiece {
+    double Length;
+    double Radius;
+    double TurnDeg;
+};
+constexpr LayoutPiece kLayout[] = {
+    {600, 0, 0},   // start line to turn 1
+    {0, 35, 115},  // turn 1
+    {190, 0, 0},   // short straight
+    {0, 90, -45},  // left kink
+    {90, 0, 0},    // short straight
+    {0, 150, 65},  // fast sweeper
+    {800, 0, 0},   // back straight
+    {0, 25, 150},  // hairpin
+    {270, 0, 0},   // short straight
+    {0, 60, -70},  // left
+    {850, 0, 0},   // second long straight
+    {0, 45, 95},   // right
+    {200, 0, 0},   // short straight
+    {0, 120, 50},  // last corner onto the main straight
+    {500, 0, 0},   // to the start line
+};
+
+// Curvature changes linearly over this length around every joint, as on a
+// driven line, so that lateral acceleration builds up instead of jumping.
+constexpr double kTransition = 24.0;
+constexpr double kNodeSpacing = 1.0;  // metres between profile nodes, before fitting to the lap
+constexpr int kSubSteps = 8;          // integration steps per node interval
+
+// Where the start line lies (WGS 84) and the ellipsoid to place it on.
+constexpr double kLat0 = 35.3702;
+constexpr double kLon0 = 138.9270;
+constexpr double kEarthA = 6378137.0;
+constexpr double kEarthE2 = 0.00669437999014;
+
+// Car: grip, traction falling with speed to zero at the drag limit, brakes.
+constexpr double kLateralAccel = 1.25 * kGravity;
+constexpr double kDriveAccel = 6.5;
+constexpr double kDragLimit = 53.0;  // m/s
+constexpr double kBrakeDecel = 1.05 * kGravity;
+
+struct Piece {
+    double Start;  // metres from the start line
+    double Length;
+    double Curv;        // 1/m, right positive
+    double TurnBefore;  // radians turned before the piece
+};
+
+struct Circuit {
+    double Length = 0;
+    double Step = 0;  // node spacing: Length / Nodes
+    int Nodes = 0;    // node Nodes is the start line again
+    std::vector<Piece> Pieces;
+    // Per node: position (m east/north of the start line), course (radians
+    // clockwise from north, unwrapped), curvature and the piece it lies in.
+    std::vector<double> East, North, Course, Curv;
+    std::vector<int> PieceOf;
+};
+
+int PieceAt(const std::vector<Piece>& pieces, double s) {
+    const auto it = std::upper_bound(pieces.begin(), pieces.end(), s,
+                                     [](double v, const Piece& p) { return v < p.Start; });
+    return std::max(0, static_cast<int>(it - pieces.begin()) - 1);
+}
+
+// Radians turned from the start line to distance s; beyond one lap the
+// circuit repeats, one full turn further.
+double TurnTo(const std::vector<Piece>& pieces, double length, double s) {
+    const double laps = std::floor(s / length);
+    const double r = s - laps * length;
+    const Piece& p = pieces[PieceAt(pieces, r)];
+    return laps * 2 * kPi + p.TurnBefore + p.Curv * std::min(r - p.Start, p.Length);
+}
+
+// The layout's curvature averaged over kTransition: a linear ramp across
+// every joint that keeps each corner's total turn.
+double SmoothCurv(const std::vector<Piece>& pieces, double length, double s) {
+    const double h = kTransition / 2;
+    return (TurnTo(pieces, length, s + h) - TurnTo(pieces, length, s - h)) / kTransition;
+}
+
+std::vector<Piece> MakePieces(const std::vector<double>& lengths) {
+    std::vector<Piece> pieces;
+    double start = 0, turn = 0;
+    for (std::size_t i = 0; i < std::size(kLayout); ++i) {
+        const LayoutPiece& l = kLayout[i];
+        const double angle = l.TurnDeg * kPi / 180;
+        const double curv = l.Radius > 0 ? (angle > 0 ? 1 : -1) / l.Radius : 0;
+        pieces.push_back({start, lengths[i], curv, turn});
+        start += lengths[i];
+        turn += angle;
+    }
+    return pieces;
+}
+
+void Trace(Circuit& c) {
+    c.Length = c.Pieces.back().Start + c.Pieces.back().Length;
+    c.Nodes = static_cast<int>(std::ceil(c.Length / kNodeSpacing));
+    c.Step = c.Length / c.Nodes;
+    const std::size_t n = static_cast<std::size_t>(c.Nodes) + 1;
+    c.East.assign(n, 0);
+    c.North.assign(n, 0);
+    c.Course.assign(n, 0);
+    c.Curv.assign(n, 0);
+    c.PieceOf.assign(n, 0);
+    const double h = c.Step / kSubSteps;
+    double east = 0, north = 0, course = kPi / 2;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double s = static_cast<double>(i) * c.Step;
+        c.East[i] = east;
+        c.North[i] = north;
+        c.Course[i] = course;
+        c.Curv[i] = SmoothCurv(c.Pieces, c.Length, s);
+        c.PieceOf[i] = PieceAt(c.Pieces, s);
+        if (i + 1 == n) break;
+        for (int k = 0; k < kSubSteps; ++k) {
+            const double a = s + k * h;
+            const double ka = SmoothCurv(c.Pieces, c.Length, a);
+            const double km = SmoothCurv(c.Pieces, c.Length, a + h / 2);
+            const double kb = SmoothCurv(c.Pieces, c.Length, a + h);
+            const double mid = course + h / 2 * (ka + km) / 2;
+            east += h * std::sin(mid);
+            north += h * std::cos(mid);
+            course += h * (ka + 4 * km + kb) / 6;
+        }
+    }
+}
+
+// Lays out the circuit and stretches or shortens its straights as little as
+// possible so that the loop closes on the start line.
+Circuit BuildCircuit() {
+    std::vector<double> lengths;
+    for (const LayoutPiece& l : kLayout)
+        lengths.push_back(l.Radius > 0 ? l.Radius * std::abs(l.TurnDeg) * kPi / 180 : l.Length);
+    Circuit c;
+    for (int pass = 0; pass < 3; ++pass) {
+        c.Pieces = MakePieces(lengths);
+        Trace(c);
+        const double ex = c.East.back(), ny = c.North.back();
+        // Minimum-norm change of the straight lengths that cancels the gap:
+        // a straight lengthened by d moves everything after it by d along it.
+        double sxx = 0, sxy = 0, syy = 0;
+        for (const Piece& p : c.Pieces) {
+            if (p.Curv != 0) continue;
+            const double dx = std::sin(kPi / 2 + p.TurnBefore),
+                         dy = std::cos(kPi / 2 + p.TurnBefore);
+            sxx += dx * dx, sxy += dx * dy, syy += dy * dy;
+        }
+        const double det = sxx * syy - sxy * sxy;
+        const double lx = (syy * -ex - sxy * -ny) / det;
+        const double ly = (sxx * -ny - sxy * -ex) / det;
+        for (std::size_t i = 0; i < c.Pieces.size(); ++i) {
+            const Piece& p = c.Pieces[i];
+            if (p.Curv != 0) continue;
+            lengths[i] +=
+                std::sin(kPi / 2 + p.TurnBefore) * lx + std::cos(kPi / 2 + p.TurnBefore) * ly;
+        }
+    }
+    c.Pieces = MakePieces(lengths);
+    Trace(c);
+    return c;
+}
+
+const Circuit& TheCircuit() {
+    static const Circuit circuit = BuildCircuit();
+    return circuit;
+}
+
+// Deterministic random numbers: a hash of seed, stream and index, so that
+// any sample can be drawn without drawing those before it.
+std::uint64_t Mix(std::uint64_t x) {
+    x += 0x9E3779B97F4A7C15ULL;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+    return x ^ (x >> 31);
+}
+
+enum Stream : std::uint64_t {
+    kLapParams = 1,
+    kCornerGrip,
+    kNoise,
+    kSpeedNoise,
+    kHeadingNoise,
+    kAltNoise,
+    kSats
+};
+
+double Uniform(std::uint32_t seed, Stream stream, std::uint64_t index) {
+    const std::uint64_t h = Mix(Mix(Mix(seed) ^ stream) ^ index);
+    return static_cast<double>(h >> 11) * 0x1.0p-53;
+}
+
+double Uniform(std::uint32_t seed, Stream stream, std::uint64_t index, double lo, double hi) {
+    return lo + (hi - lo) * Uniform(seed, stream, index);
+}
+
+// Speed and time over one lap of the circuit, from the start line to the
+// start line, at the profile nodes.
+struct LapProfile {
+    std::vector<double> Speed;  // m/s
+    std::vector<double> Time;   // s since the start line
+    double Duration = 0;
+};
+
+// `lap` -1 is the out lap that brings the car up to speed; every lap
+// varies the engine, the brakes and the grip in each corner a little.
+LapProfile MakeProfile(const Circuit& c, std::uint32_t seed, std::int64_t lap, double entrySpeed) {
+    const auto key = static_cast<std::uint64_t>(lap + 1) * 64;
+    const double power = Uniform(seed, kLapParams, key + 0, 0.97, 1.02);
+    const double brake = Uniform(seed, kLapParams, key + 1, 0.92, 1.04);
+    const double drive = kDriveAccel * power;
+    const double dragLimit = kDragLimit * std::cbrt(power);
+    const double decel = kBrakeDecel * brake;
+
+    const std::size_t n = c.Curv.size();
+    LapProfile p;
+    p.Speed.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double curv = std::abs(c.Curv[i]);
+        const double grip =
+            kLateralAccel * Uniform(seed, kCornerGrip, key + c.PieceOf[i], 0.94, 1.02);
+        p.Speed[i] = curv > 1e-9 ? std::sqrt(grip / curv) : dragLimit;
+    }
+    // Accelerate out of every corner, then brake into it.
+    p.Speed[0] = std::min(p.Speed[0], entrySpeed);
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        const double v = p.Speed[i];
+        const double a = std::max(0.0, drive * (1 - (v / dragLimit) * (v / dragLimit)));
+        p.Speed[i + 1] = std::min(p.Speed[i + 1], std::sqrt(v * v + 2 * a * c.Step));
+    }
+    for (std::size_t i = n - 1; i > 0; --i) {
+        const double v = p.Speed[i];
+        p.Speed[i - 1] = std::min(p.Speed[i - 1], std::sqrt(v * v + 2 * decel * c.Step));
+    }
+    p.Time.resize(n);
+    p.Time[0] = 0;
+    for (std::size_t i = 0; i + 1 < n; ++i)
+        p.Time[i + 1] = p.Time[i] + 2 * c.Step / (p.Speed[i] + p.Speed[i + 1]);
+    p.Duration = p.Time.back();
+    return p;
+}
+
+void CheckSampling(const SessionOptions& o) {
+    if (o.SampleHz != 20 && o.SampleHz != 10 && o.SampleHz != 5 && o.SampleHz != 1)
+        throw std::invalid_argument("sample rate must be 20, 10, 5 or 1 Hz");
+    if (o.SamplesPerLap < 0) throw std::invalid_argument("samples per lap must not be negative");
+    DateTimeFields f;
+    if (!DecodeDateTime(o.Start, f)) throw std::invalid_argument("start is not a valid date-time");
+}
+
+void CheckNaming(const SessionOptions& o) {
+    if (o.Laps < 0) throw std::invalid_argument("lap count must not be negative");
+    if (o.FirstDataNo < 0 || o.FirstDataNo > 9999 || o.Laps > 10000 - o.FirstDataNo)
+        throw std::invalid_argument("data numbers must stay within 0000 to 9999");
+}
+
+// The session as one continuous drive sampled at j / SampleHz seconds after
+// the start, cut into lap files either at the start line or every
+// SamplesPerLap samples.
+class Drive {
+  public:
+    explicit Drive(const SessionOptions& options)
+        : c_(TheCircuit()), o_(options), hz_(options.SampleHz) {
+        CheckSampling(options);
+        const LapProfile outLap = MakeProfile(c_, o_.Seed, -1, kDragLimit);
+        profile_ = MakeProfile(c_, o_.Seed, 0, outLap.Speed.back());
+        for (int q = 0; q < 3; ++q) {
+            phase_[q] = Uniform(o_.Seed, kNoise, q, 0, 2 * kPi);
+            period_[q] = kDriftPeriod[q] * Uniform(o_.Seed, kNoise, 8 + q, 0.85, 1.15);
+        }
+    }
+
+    // The samples of the next lap file, or with out == nullptr only passes it.
+    void NextLap(std::vector<TPosDtRec>* out) {
+        const std::int64_t first = next_;
+        std::int64_t j = first;
+        const bool byLine = o_.SamplesPerLap == 0;
+        double s0 = 0;
+        TDateTime lapStart = 0;
+        if (out != nullptr) {
+            out->clear();
+            if (!byLine) out->reserve(static_cast<std::size_t>(o_.SamplesPerLap));
+            lapStart = static_cast<double>(static_cast<Extended>(o_.Start) +
+                                           static_cast<Extended>(first) / hz_ / 86400);
+        }
+        for (;; ++j) {
+            if (!byLine && j - first == o_.SamplesPerLap) break;
+            const double t = static_cast<double>(j) / o_.SampleHz;
+            Reach(t);
+            if (byLine && circuitLap_ > fileLap_) break;
+            if (out == nullptr) continue;
+            TPosDtRec r = Sample(j, t);
+            if (j == first) s0 = distance_;
+            r.ElapsedSec = static_cast<Extended>(j - first) / hz_;
+            r.Elapsed = static_cast<double>(r.ElapsedSec / 86400);
+            r.DateTime = static_cast<double>(static_cast<Extended>(lapStart) + r.Elapsed);
+            r.DistKm = static_cast<Extended>(distance_ - s0) / 1000;
+            out->push_back(r);
+        }
+        next_ = j;
+        ++fileLap_;
+    }
+
+  private:
+    static constexpr double kDriftPeriod[3] = {23.0, 9.7, 4.1};  // s
+    static constexpr double kDriftAmp[3] = {0.35, 0.25, 0.12};   // m
+
+    // Makes the circuit lap current that is under way at t seconds.
+    void Reach(double t) {
+        while (t - lapStartSec_ >= profile_.Duration) {
+            lapStartSec_ += profile_.Duration;
+            ++circuitLap_;
+            profile_ = MakeProfile(c_, o_.Seed, circuitLap_, profile_.Speed.back());
+            node_ = 0;
+        }
+    }
+
+    // Position, speed, heading, altitude and satellites at sample j (time t);
+    // leaves the distance driven since the session start in distance_.
+    TPosDtRec Sample(std::int64_t j, double t) {
+        const double local = t - lapStartSec_;
+        const std::size_t last = profile_.Time.size() - 1;
+        while (node_ + 1 < last && profile_.Time[node_ + 1] <= local)
+            ++node_;
+        // Constant acceleration between two nodes.
+        const double v0 = profile_.Speed[node_], v1 = profile_.Speed[node_ + 1];
+        const double dt = profile_.Time[node_ + 1] - profile_.Time[node_];
+        const double d = std::clamp(local - profile_.Time[node_], 0.0, dt);
+        const double a = (v1 - v0) / dt;
+        const double speed = v0 + a * d;
+        const double into = std::clamp(v0 * d + a * d * d / 2, 0.0, c_.Step);
+        const double s = static_cast<double>(node_) * c_.Step + into;
+        distance_ = static_cast<double>(circuitLap_) * c_.Length + s;
+
+        // Cubic Hermite between the nodes along their courses.
+        const std::size_t i = node_;
+        const double u = into / c_.Step;
+        const double h00 = (1 + 2 * u) * (1 - u) * (1 - u), h10 = u * (1 - u) * (1 - u);
+        const double h01 = u * u * (3 - 2 * u), h11 = u * u * (u - 1);
+        const double step = c_.Step;
+        double east = h00 * c_.East[i] + h10 * step * std::sin(c_.Course[i]) +
+                      h01 * c_.East[i + 1] + h11 * step * std::sin(c_.Course[i + 1]);
+        double north = h00 * c_.North[i] + h10 * step * std::cos(c_.Course[i]) +
+                       h01 * c_.North[i + 1] + h11 * step * std::cos(c_.Course[i + 1]);
+        const double course = c_.Course[i] + u * (c_.Course[i + 1] - c_.Course[i]);
+
+        // GPS error drifts slowly rather than jumping from fix to fix.
+        for (int q = 0; q < 3; ++q) {
+            east += kDriftAmp[q] * std::sin(2 * kPi * t / period_[q] + phase_[q]);
+            north += kDriftAmp[q] * std::cos(2 * kPi * t / (1.3 * period_[q]) + phase_[q]);
+        }
+        const auto index = static_cast<std::uint64_t>(j);
+        const double lat0 = kLat0 * kPi / 180;
+        const double w = 1 - kEarthE2 * std::sin(lat0) * std::sin(lat0);
+        const Extended meridian = kEarthA * (1 - kEarthE2) / (w * std::sqrt(w));
+        const Extended parallel = kEarthA / std::sqrt(w) * std::cos(lat0);
+        const Extended degPerRad = 180 / static_cast<Extended>(kPi);
+
+        TPosDtRec r;
+        r.Lat = kLat0 + north / meridian * degPerRad;
+        r.Lon = kLon0 + east / parallel * degPerRad;
+        const double phase = 2 * kPi * s / c_.Length;
+        r.Alt = 562 + 9 * std::sin(phase + 0.8) + 3.5 * std::sin(2 * phase + 2.3) +
+                1.2 * std::sin(2 * kPi * t / 37 + phase_[0]) +
+                Uniform(o_.Seed, kAltNoise, index, -0.2, 0.2);
+        r.Speed = std::max(0.0, speed * 3.6 + Uniform(o_.Seed, kSpeedNoise, index, -0.12, 0.12));
+        const Extended compass =
+            course * 180 / kPi + Uniform(o_.Seed, kHeadingNoise, index, -0.4, 0.4);
+        Extended heading = std::fmod(compass + 180, static_cast<Extended>(360));
+        if (heading < 0) heading += 360;
+        if (heading >= 360) heading -= 360;
+        r.Heading = heading;
+        // Satellites in view change every few seconds.
+        const auto slot = static_cast<std::uint64_t>(t / 4);
+        const double sky = 9.5 + 1.5 * std::sin(2 * kPi * t / 300 + phase_[1]);
+        r.SatCount = std::clamp(
+            static_cast<int>(std::lround(sky + Uniform(o_.Seed, kSats, slot, -1, 1))), 7, 12);
+        return r;
+    }
+
+    const Circuit& c_;
+    SessionOptions o_;
+    Extended hz_;
+    double phase_[3] = {}, period_[3] = {};
+    std::int64_t next_ = 0;        // sample index of the next lap's first sample
+    int fileLap_ = 0;              // lap file the next call writes
+    std::int64_t circuitLap_ = 0;  // circuit lap under way
+    double lapStartSec_ = 0;       // when it crossed the start line
+    LapProfile profile_;
+    std::size_t node_ = 0;
+    double distance_ = 0;
+};
+
+struct FileCloser {
+    int fd;
+    ~FileCloser() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+}  // namespace
+
+std::vector<TPosDtRec> MakeLapSamples(const SessionOptions& options, int index) {
+    if (index < 0) throw std::out_of_range("lap index must not be negative");
+    Drive drive(options);
+    for (int k = 0; k < index; ++k)
+        drive.NextLap(nullptr);
+    std::vector<TPosDtRec> records;
+    drive.NextLap(&records);
+    return records;
+}
+
+void WriteLapFile(const std::string& path, const std::vector<TPosDtRec>& records) {
+    const std::size_t size = records.size() * kLapRecordSize;
+    auto bytes = std::make_unique<unsigned char[]>(std::max<std::size_t>(size, 1));
+    for (std::size_t i = 0; i < records.size(); ++i)
+        EncodeLapRecord(records[i], bytes.get() + i * kLapRecordSize);
+
+    FileCloser file{::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)};
+    if (file.fd < 0) ThrowInOutError(errno);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(file.fd, bytes.get() + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ThrowInOutError(errno);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    const int fd = file.fd;
+    file.fd = -1;
+    if (::close(fd) != 0) ThrowInOutError(errno);
+}
+
+std::vector<std::string> WriteSession(const std::string& folder, const SessionOptions& options) {
+    CheckNaming(options);
+    Drive drive(options);
+    const std::filesystem::path dir = folder.empty() ? "." : folder;
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec) ThrowInOutError(ec.value());
+
+    std::vector<std::string> paths;
+    std::vector<TPosDtRec> records;
+    timespec previous{};
+    for (int k = 0; k < options.Laps; ++k) {
+        drive.NextLap(&records);
+        char name[16];
+        std::snprintf(name, sizeof name, "Temp%04d.dtb", options.FirstDataNo + k);
+        const std::string path = (dir / name).string();
+        WriteLapFile(path, records);
+
+        // The file is stamped at the lap's end, read as local wall-clock
+        // time. Laps shorter than two seconds still get stamps two seconds
+        // apart, so that the stamps grow with the data number at the
+        // two-second resolution a lap list compares them at.
+        DateTimeFields f;
+        if (!DecodeDateTime(records.back().DateTime, f))
+            throw std::invalid_argument("session runs past the end of the calendar");
+        std::tm tm{};
+        tm.tm_year = f.Year - 1900;
+        tm.tm_mon = f.Month - 1;
+        tm.tm_mday = f.Day;
+        tm.tm_hour = f.Hour;
+        tm.tm_min = f.Minute;
+        tm.tm_sec = f.Second;
+        tm.tm_isdst = -1;
+        timespec stamp{std::mktime(&tm), static_cast<long>(f.MilliSecond) * 1'000'000};
+        if (stamp.tv_sec == -1) throw std::invalid_argument("lap end has no local time stamp");
+        if (k > 0 && (stamp.tv_sec < previous.tv_sec + 2 ||
+                      (stamp.tv_sec == previous.tv_sec + 2 && stamp.tv_nsec < previous.tv_nsec))) {
+            stamp = {previous.tv_sec + 2, previous.tv_nsec};
+        }
+        const timespec times[2] = {stamp, stamp};
+        if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) ThrowInOutError(errno);
+        previous = stamp;
+        paths.push_back(path);
+    }
+    return paths;
+}
