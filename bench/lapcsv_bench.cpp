@@ -1,0 +1,145 @@
+// The lap list walk and the overlay export on a session of 100 laps of 2,400
+// samples at 20 Hz (warm cache), taken apart into its stages, and lapcsv
+// overlay end to end as a process.
+#include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "common/csvfile.h"
+#include "export/overlay.h"
+#include "lapdata/loadlap.h"
+#include "laplist/lapfiles.h"
+#include "laplist/laplistwalk.h"
+#include "tools/sessiongen.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr int kLaps = 100;
+constexpr int kSamples = 2400;
+
+// The session, written once for all benchmarks and removed at exit.
+struct Session {
+    std::string Folder;
+    std::vector<std::string> Names;
+    std::int64_t Bytes = 0;
+
+    Session() {
+        Folder = (std::filesystem::temp_directory_path() /
+                  ("l2q-bench-session-" + std::to_string(::getpid())))
+                     .string() +
+                 "/";
+        SessionOptions options;
+        options.Laps = kLaps;
+        options.SampleHz = 20;
+        options.SamplesPerLap = kSamples;
+        for (const std::string& path : WriteSession(Folder, options))
+            Bytes += static_cast<std::int64_t>(std::filesystem::file_size(path));
+        Names = FindLapFileNames(Folder);
+    }
+    ~Session() { std::filesystem::remove_all(Folder); }
+};
+
+const Session& TheSession() {
+    static const Session session;
+    return session;
+}
+
+void BM_LapListWalk(benchmark::State& state) {
+    const Session& s = TheSession();
+    for (auto _ : state) {
+        MemoryLapGrid grid;
+        std::int32_t rows = 0;
+        LoadListMsg(s.Folder, s.Names, grid, rows);
+        if (rows != kLaps) state.SkipWithError("not every lap listed");
+    }
+    state.SetBytesProcessed(state.iterations() * s.Bytes);
+}
+BENCHMARK(BM_LapListWalk)->Unit(benchmark::kMillisecond);
+
+// Stage 1 of the export: every lap loaded and derived into the slot.
+void BM_ExportLoadLaps(benchmark::State& state) {
+    const Session& s = TheSession();
+    TLapDtRec slot;
+    for (auto _ : state) {
+        for (const std::string& name : s.Names) {
+            slot.Count = 0;
+            LoadLap(slot, s.Folder + name);
+            EmptyLapSlot(slot);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kLaps * kSamples);
+}
+BENCHMARK(BM_ExportLoadLaps)->Unit(benchmark::kMillisecond);
+
+// Stage 2: the lines of one loaded lap, a hundred times.
+void BM_ExportLines(benchmark::State& state) {
+    const Session& s = TheSession();
+    TLapDtRec lap;
+    LoadLap(lap, s.Folder + s.Names.front());
+    for (auto _ : state) {
+        CsvLines lines;
+        ReferenceTime reference;
+        for (int k = 0; k < kLaps; ++k)
+            AddOverlayLines(lines, lap, reference, true, k + 1 == kLaps);
+        benchmark::DoNotOptimize(lines.text.data());
+    }
+    state.SetItemsProcessed(state.iterations() * kLaps * kSamples);
+}
+BENCHMARK(BM_ExportLines)->Unit(benchmark::kMillisecond);
+
+// Stage 3: writing the file (Shift-JIS conversion, temporary file, flush
+// to disk, rename).
+void BM_ExportWrite(benchmark::State& state) {
+    const Session& s = TheSession();
+    TLapDtRec lap;
+    LoadLap(lap, s.Folder + s.Names.front());
+    CsvLines lines;
+    ReferenceTime reference;
+    for (int k = 0; k < kLaps; ++k)
+        AddOverlayLines(lines, lap, reference, true, k + 1 == kLaps);
+    const std::string target = s.Folder + "out.csv";
+    for (auto _ : state)
+        WriteCsvFile(target, lines);
+    std::filesystem::remove(target);
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(lines.text.size()));
+}
+BENCHMARK(BM_ExportWrite)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// lapcsv overlay of all laps as a process: wall time, and the CPU time of
+// the child reported as the counter "cpu_s".
+void BM_LapcsvOverlay(benchmark::State& state) {
+    const Session& s = TheSession();
+    const std::string out = s.Folder + "overlay.csv";
+    double cpu = 0;
+    for (auto _ : state) {
+        const char* argv[] = {LAPCSV_PATH, "overlay",   "--dir", s.Folder.c_str(),
+                              "-o",        out.c_str(), "-f",    nullptr};
+        pid_t pid = 0;
+        if (::posix_spawn(&pid, LAPCSV_PATH, nullptr, nullptr, const_cast<char**>(argv), environ) !=
+            0) {
+            state.SkipWithError("cannot start lapcsv");
+            break;
+        }
+        int status = 0;
+        rusage usage{};
+        ::wait4(pid, &status, 0, &usage);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) state.SkipWithError("lapcsv failed");
+        cpu += static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+               static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    }
+    std::filesystem::remove(out);
+    state.SetItemsProcessed(state.iterations() * kLaps * kSamples);
+    state.counters["cpu_s"] = benchmark::Counter(cpu, benchmark::Counter::kAvgIterations);
+    state.counters["samples_per_cpu_s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kLaps * kSamples / cpu);
+}
+BENCHMARK(BM_LapcsvOverlay)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+}  // namespace

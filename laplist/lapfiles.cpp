@@ -1,0 +1,51 @@
+#include "laplist/lapfiles.h"
+
+#include <dirent.h>
+
+#include <algorithm>
+
+#include "common/names.h"
+
+namespace {
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool IsContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+}  // namespace
+
+bool IsLapFileName(std::string_view name) {
+    if (name.size() < 12) return false;
+    if (!EqualIgnoringAsciiCase(name.substr(0, 4), "Temp")) return false;
+    if (!EqualIgnoringAsciiCase(name.substr(name.size() - 4), ".dtb")) return false;
+    // Each '?' stands for one character, which may take several bytes.
+    return Utf8Length(name.substr(4, name.size() - 8)) == 4 && !IsContinuationByte(name[4]);
+}
+
+bool LapFileNameLess(std::string_view a, std::string_view b) {
+    const auto folded =
+        std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+            return static_cast<unsigned char>(LowerAscii(x)) <
+                   static_cast<unsigned char>(LowerAscii(y));
+        });
+    if (folded) return true;
+    if (EqualIgnoringAsciiCase(a, b)) return a < b;
+    return false;
+}
+
+std::vector<std::string> FindLapFileNames(const std::string& tempDir) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(tempDir.empty() ? "." : tempDir.c_str());
+    if (dir == nullptr) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (IsLapFileName(entry->d_name)) names.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return LapFileNameLess(a, b); });
+    return names;
+}
