@@ -1,6 +1,8 @@
 #include "common/numtext.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cassert>
 #include <charconv>
 #include <cmath>
@@ -14,7 +16,7 @@ constexpr std::uint64_t kTen18 = 1000000000000000000ULL;
 constexpr std::uint64_t kTen17 = 100000000000000000ULL;
 
 constexpr auto kPow10 = [] {
-    std::array<std::uint64_t, 19> t{};
+    std::array<std::uint64_t, 20> t{};
     std::uint64_t p = 1;
     for (auto& x : t) {
         x = p;
@@ -34,6 +36,56 @@ constexpr auto kPow10Wide = [] {
     return t;
 }();
 
+// The lowest and highest binary exponents the integer route handles.
+constexpr int kFastMinExp = -62;
+constexpr int kFastMaxExp = 55;
+
+// floor(e × log10 2), exact for |e| < 1700.
+constexpr int FloorLog10Pow2(int e) {
+    return (e * 78913) >> 18;
+}
+
+// For each binary exponent e: one less than the smallest 64-bit significand
+// m with m × 2^(e-63) >= 10^(FloorLog10Pow2(e) + 1), or all ones when the
+// range [2^e, 2^(e+1)) holds no such value. Makes the decimal exponent exact
+// without a second trial multiplication.
+constexpr auto kNextPow10Significand = [] {
+    std::array<std::uint64_t, kFastMaxExp - kFastMinExp + 1> t{};
+    for (int e = kFastMinExp; e <= kFastMaxExp; ++e) {
+        const int p = FloorLog10Pow2(e) + 1;
+        const int s = 63 - e;
+        U128 m;
+        if (p >= 0) {
+            m = s >= 64 ? ~U128(0) : kPow10Wide[p] << s;
+        } else {
+            const U128 d = kPow10Wide[-p];
+            m = ((U128(1) << s) + d - 1) / d;
+        }
+        t[e - kFastMinExp] = m >> 64 ? ~std::uint64_t(0) : static_cast<std::uint64_t>(m - 1);
+    }
+    return t;
+}();
+
+// floor(n / 10^j) for n < 2^60 as (n × magic) >> shift (Granlund and
+// Montgomery): a division by a varying divisor costs far more.
+struct DivPow10 {
+    std::uint64_t magic;
+    int shift;
+};
+
+constexpr auto kDivPow10 = [] {
+    std::array<DivPow10, 19> t{};
+    for (int j = 0; j <= 18; ++j) {
+        const U128 d = kPow10[j];
+        int l = 0;
+        while ((U128(1) << l) < d)
+            ++l;
+        const int shift = 60 + l;
+        t[j] = {static_cast<std::uint64_t>(((U128(1) << shift) + d - 1) / d), shift};
+    }
+    return t;
+}();
+
 constexpr auto kDigitPairs = [] {
     std::array<char, 200> t{};
     for (int i = 0; i < 100; ++i) {
@@ -43,60 +95,57 @@ constexpr auto kDigitPairs = [] {
     return t;
 }();
 
-// Writes the decimal digits of n so that they end just before `end`.
-char* WriteDigitsBackward(char* end, std::uint64_t n) {
-    while (n >= 100) {
-        end -= 2;
-        std::memcpy(end, &kDigitPairs[2 * (n % 100)], 2);
-        n /= 100;
-    }
-    if (n >= 10) {
-        end -= 2;
-        std::memcpy(end, &kDigitPairs[2 * n], 2);
-    } else {
-        *--end = static_cast<char>('0' + n);
-    }
-    return end;
+void Write4(char* p, std::uint32_t n) {
+    std::memcpy(p, &kDigitPairs[2 * (n / 100)], 2);
+    std::memcpy(p + 2, &kDigitPairs[2 * (n % 100)], 2);
 }
 
-// The lowest and highest binary exponents the integer route handles.
-constexpr int kFastMinExp = -62;
-constexpr int kFastMaxExp = 55;
+void Write8(char* p, std::uint32_t n) {
+    Write4(p, n / 10000);
+    Write4(p + 4, n % 10000);
+}
 
-// For m × 2^(e - 63) with the top bit of m set and e in [kFastMinExp,
-// kFastMaxExp]: D and k with 10^17 <= D < 10^18 and D = the value × 10^k
-// rounded half to even, computed exactly.
+// n < 10^20 as exactly 20 digits, leading zeros included: fixed work and no
+// branches on the length.
+void Write20(char* p, std::uint64_t n) {
+    const std::uint64_t low16 = n % 10000000000000000ULL;
+    Write4(p, static_cast<std::uint32_t>(n / 10000000000000000ULL));
+    Write8(p + 4, static_cast<std::uint32_t>(low16 / 100000000));
+    Write8(p + 12, static_cast<std::uint32_t>(low16 % 100000000));
+}
+
+int DigitCount(std::uint64_t n) {
+    n |= 1;  // one digit for zero
+    const int t = (std::bit_width(n) * 1233) >> 12;
+    return t + (n >= kPow10[t]);
+}
+
+// D and k with 10^17 <= D < 10^18 and D = |value| × 10^k rounded half to
+// even, exactly.
 struct Digits18 {
     std::uint64_t d;
     int k;
 };
 
+// |value| = m × 2^(e - 63) with the top bit of m set, e in [kFastMinExp,
+// kFastMaxExp].
 Digits18 ToDigits18(std::uint64_t m, int e) {
-    // floor(e × log10 2) is exact for this range; v >= 10^that, so k can only
-    // be one too large.
-    int k = 17 - ((e * 78913) >> 18);
+    const int k = 17 - FloorLog10Pow2(e) - (m > kNextPow10Significand[e - kFastMinExp]);
     const int s = 63 - e;  // 8..125
-    const U128 mask = (U128(1) << s) - 1;
+    const U128 p = kPow10Wide[k];
+    const U128 lo = U128(m) * static_cast<std::uint64_t>(p);
+    const U128 hi = U128(m) * static_cast<std::uint64_t>(p >> 64);
+    // m × 10^k as the 192-bit number w2:low; the quotient by 2^s is below 10^18.
+    const U128 mid = (lo >> 64) + static_cast<std::uint64_t>(hi);
+    const U128 low = (mid << 64) | static_cast<std::uint64_t>(lo);
+    const U128 w2 = (hi >> 64) + (mid >> 64);
+    std::uint64_t d = static_cast<std::uint64_t>((w2 << (128 - s)) | (low >> s));
+    assert(d >= kTen17 && d < kTen18);
+    const U128 rem = low & ((U128(1) << s) - 1);
     const U128 half = U128(1) << (s - 1);
-    for (;;) {
-        const U128 p = kPow10Wide[k];
-        const U128 lo = U128(m) * static_cast<std::uint64_t>(p);
-        const U128 hi = U128(m) * static_cast<std::uint64_t>(p >> 64);
-        // m × 10^k as the 192-bit number w2:low.
-        const U128 mid = (lo >> 64) + static_cast<std::uint64_t>(hi);
-        const U128 low = (mid << 64) | static_cast<std::uint64_t>(lo);
-        const U128 w2 = (hi >> 64) + (mid >> 64);
-        std::uint64_t d = static_cast<std::uint64_t>((w2 << (128 - s)) | (low >> s));
-        if (d >= kTen18) {
-            --k;
-            continue;
-        }
-        assert(d >= kTen17);
-        const U128 rem = low & mask;
-        if (rem > half || (rem == half && (d & 1))) ++d;
-        if (d == kTen18) return {kTen17, k - 1};
-        return {d, k};
-    }
+    d += rem > half || (rem == half && (d & 1));
+    if (d == kTen18) return {kTen17, k - 1};
+    return {d, k};
 }
 
 void AppendZero(std::string& out, int decimals) {
@@ -105,42 +154,45 @@ void AppendZero(std::string& out, int decimals) {
 }
 
 void AppendFast(std::string& out, bool negative, Digits18 v, int decimals) {
-    char digits[40];
-    char* const end = digits + sizeof digits;
-    char* p = end;
+    // The printed value × 10^decimals as digits ending at `end`, with zeros
+    // before them; the fixed-size copies below also read initialised slack
+    // after `end`.
+    char field[72];
+    char* end;
+    int len;
     const int drop = v.k - decimals;  // digits of D below the last decimal
-    if (drop <= 0) {
-        p -= -drop;
-        std::memset(p, '0', -drop);
-        p = WriteDigitsBackward(p, v.d);
-    } else if (drop <= 18) {
-        const std::uint64_t unit = kPow10[drop];
-        std::uint64_t n = v.d / unit;
-        if (v.d % unit >= unit / 2) ++n;
-        if (n == 0) {
-            AppendZero(out, decimals);
-            return;
+    if (drop > 0) {
+        std::uint64_t n = 0;
+        if (drop <= 18) {
+            const auto [magic, shift] = kDivPow10[drop];
+            n = static_cast<std::uint64_t>((U128(v.d) * magic) >> shift);
+            n += v.d - n * kPow10[drop] >= kPow10[drop] / 2;
         }
-        p = WriteDigitsBackward(p, n);
+        negative = negative && n != 0;
+        Write20(field, n);
+        end = field + 20;
+        len = DigitCount(n);
     } else {
-        AppendZero(out, decimals);
-        return;
+        // All 18 digits shown, then zeros.
+        Write20(field, v.d);
+        std::memset(field + 20, '0', 18);
+        end = field + 20 - drop;
+        len = 18 - drop;
     }
-    while (end - p <= decimals)
-        *--p = '0';
+    std::memset(end, '0', 24);
+    len = std::max(len, decimals + 1);
 
-    char text[48];
+    char text[72];
     char* t = text;
-    if (negative) *t++ = '-';
-    const auto intLen = (end - p) - decimals;
-    std::memcpy(t, p, intLen);
+    *t = '-';
+    t += negative;
+    const int intLen = len - decimals;  // 1..20
+    std::memcpy(t, end - len, 20);
     t += intLen;
-    if (decimals > 0) {
-        *t++ = '.';
-        std::memcpy(t, p + intLen, decimals);
-        t += decimals;
-    }
-    out.append(text, t);
+    *t = '.';
+    std::memcpy(t + 1, end - decimals, 20);
+    t += (decimals > 0) + decimals;
+    out.append(text, t - text);
 }
 
 // Exact route for magnitudes the integer route does not cover: 18 significant
@@ -148,14 +200,16 @@ void AppendFast(std::string& out, bool negative, Digits18 v, int decimals) {
 // rounding on those digits.
 void AppendFixedExact(std::string& out, Extended value, int decimals) {
     char buf[64];
-    std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 17);
+    const char* const end =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 17)
+            .ptr;
     // buf: d.ddddddddddddddddde±xx
     char digits[18];
     digits[0] = buf[0];
     for (int i = 0; i < 17; ++i)
         digits[i + 1] = buf[2 + i];
     int exp10 = 0;
-    for (const char* c = buf + 21; *c >= '0' && *c <= '9'; ++c)
+    for (const char* c = buf + 21; c < end; ++c)
         exp10 = exp10 * 10 + (*c - '0');
     if (buf[20] == '-') exp10 = -exp10;
     const int pointPos = exp10 + 1;  // digits before the point
@@ -193,28 +247,31 @@ void AppendFixedExact(std::string& out, Extended value, int decimals) {
 
 void AppendFixed(std::string& out, Extended value, int decimals) {
     assert(decimals >= 0 && decimals <= 18);
-    if (std::isnan(value)) {
-        out += "NAN";
-        return;
-    }
-    if (std::isinf(value)) {
-        out += value < 0 ? "-INF" : "INF";
-        return;
-    }
     // x87 layout: 64-bit significand with explicit integer bit, then sign and
     // 15-bit biased exponent.
     std::uint64_t m;
     std::uint16_t signExp;
     std::memcpy(&m, &value, sizeof m);
     std::memcpy(&signExp, reinterpret_cast<const unsigned char*>(&value) + 8, sizeof signExp);
-    const int e = (signExp & 0x7FFF) - 16383;
+    const int biased = signExp & 0x7FFF;
+    // Infinities, NaNs, and encodings without the integer bit that the
+    // processor rejects as operands (those print as NaN, as the C library
+    // classifies them).
+    if (biased == 0x7FFF || (biased != 0 && (m >> 63) == 0)) {
+        if (biased == 0x7FFF && m == (std::uint64_t(1) << 63))
+            out += (signExp & 0x8000) ? "-INF" : "INF";
+        else
+            out += "NAN";
+        return;
+    }
+    const int e = biased - 16383;
     // Below 2^-62 even the 18-digit rounding stays under half of 10^-18, so
     // every count of decimals prints zero; zeros and denormals land here.
     if (e < kFastMinExp) {
         AppendZero(out, decimals);
         return;
     }
-    if (e <= kFastMaxExp && (m >> 63) != 0) {
+    if (e <= kFastMaxExp) {
         AppendFast(out, (signExp & 0x8000) != 0, ToDigits18(m, e), decimals);
         return;
     }
