@@ -1,45 +1,18 @@
 #include "common/extended.h"
 
-#include <array>
 #include <cmath>
 
-namespace {
+using namespace extended_detail;
 
-constexpr int kBias = 16383;
-// value = m * 2^(e - kShift) for a normal number: the significand is an integer.
-constexpr int kShift = kBias + 63;
-
-// Powers of two for the exponents that lap data actually uses (magnitudes
-// from 2^-64 to 2^64), so decoding needs one multiplication, no ldexpl.
-constexpr int kTableLow = kBias - 128;
-constexpr int kTableHigh = kBias + 128;
-
-const std::array<Extended, kTableHigh - kTableLow + 1>& PowerTable() {
-    static const auto table = [] {
-        std::array<Extended, kTableHigh - kTableLow + 1> t{};
-        for (int e = kTableLow; e <= kTableHigh; ++e) t[e - kTableLow] = std::ldexp(1.0L, e - kShift);
-        return t;
-    }();
-    return table;
-}
-
-}  // namespace
-
-Extended DecodeExtended(const unsigned char* bytes) {
-    const std::uint64_t m = LoadLE64(bytes);
-    const unsigned word = bytes[8] | (unsigned(bytes[9]) << 8);
+Extended extended_detail::DecodeExtendedRare(std::uint64_t m, unsigned word) {
     const bool negative = (word & 0x8000u) != 0;
     const int e = static_cast<int>(word & 0x7FFFu);
-
     Extended magnitude;
     if (e == 0x7FFF) {
         magnitude = (m == (std::uint64_t(1) << 63)) ? HUGE_VALL : NAN;
     } else if (e == 0) {
         // Zero or denormal: m * 2^-16445, exactly representable.
         magnitude = (m == 0) ? 0.0L : std::ldexp(static_cast<Extended>(m), 1 - kShift);
-    } else if (e >= kTableLow && e <= kTableHigh) {
-        // The conversion of a 64-bit integer is exact, and so is the product.
-        magnitude = static_cast<Extended>(m) * PowerTable()[e - kTableLow];
     } else {
         magnitude = std::ldexp(static_cast<Extended>(m), e - kShift);
     }

@@ -1,5 +1,6 @@
 #include "lapdata/calclap.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -121,8 +122,13 @@ void FilterRadius(std::vector<TCalcDtRec>& c, std::size_t C, FilterMode mode) {
 
 void SortWindow(Extended* window, int n) {
     for (int pass = 0; pass < n - 1; ++pass)
-        for (int k = 0; k < n - 1; ++k)
-            if (window[k] > window[k + 1]) std::swap(window[k], window[k + 1]);
+        for (int k = 0; k < n - 1; ++k) {
+            // Swaps the pair when its left value is greater; min and max do
+            // that without a branch, and radii swap unpredictably.
+            const Extended left = window[k], right = window[k + 1];
+            window[k] = std::min(left, right);
+            window[k + 1] = std::max(left, right);
+        }
 }
 
 void SortWindowKeepDip(Extended* window, int n) {
@@ -140,11 +146,19 @@ FilterMode FilterModeOf(Extended minStep) {
 
 void CalcLap(TLapDtRec& lap) {
     const auto C = static_cast<std::size_t>(lap.Count > 0 ? lap.Count : 0);
+    std::vector<Extended> cosLat(C);
+    for (std::size_t k = 1; k < C; ++k) cosLat[k] = std::cos(Rad(lap.PosData[k].Lat));
+    CalcLap(lap, cosLat.data());
+}
+
+void CalcLap(TLapDtRec& lap, const Extended* cosLat) {
+    const auto C = static_cast<std::size_t>(lap.Count > 0 ? lap.Count : 0);
     if (C == 0) return;
     const std::vector<TPosDtRec>& pos = lap.PosData;
     std::vector<TCalcDtRec>& c = lap.CalcData;
 
     // Stage 1: speed, turn direction and flat position of every sample.
+    const Extended lat0 = Rad(pos[0].Lat), lon0 = Rad(pos[0].Lon);
     for (std::size_t k = 0; k < C; ++k) {
         c[k].Speed = pos[k].Speed;
         if (k == 0) {
@@ -154,8 +168,8 @@ void CalcLap(TLapDtRec& lap) {
             continue;
         }
         c[k].TurnDir = TurnDirOf(pos[k - 1].Heading, pos[k].Heading);
-        c[k].X = (kEarthRadius * std::cos(Rad(pos[k].Lat))) * (Rad(pos[k].Lon) - Rad(pos[0].Lon));
-        c[k].Y = kEarthRadius * (Rad(pos[k].Lat) - Rad(pos[0].Lat));
+        c[k].X = (kEarthRadius * cosLat[k]) * (Rad(pos[k].Lon) - lon0);
+        c[k].Y = kEarthRadius * (Rad(pos[k].Lat) - lat0);
         if (k == C - 1 && C >= 3) {
             c[k].TurnDir = 0;
             ZeroFromRadius(c[k]);

@@ -10,6 +10,8 @@
 // Derives CalcData of the lap from its samples. Reads Count and PosData,
 // writes only CalcData; raises and reports nothing.
 void CalcLap(TLapDtRec& lap);
+// The same with cos(Lat / 180 × π) of samples 1 to Count − 1 already at hand.
+void CalcLap(TLapDtRec& lap, const Extended* cosLat);
 // The same on LapDt[slot].
 void CalcLap(std::int32_t slot);
 

@@ -16,10 +16,6 @@
 
 namespace {
 
-constexpr std::size_t kOffDateTime = 0, kOffElapsed = 8, kOffElapsedSec = 16, kOffLat = 32,
-                      kOffLon = 48, kOffAlt = 64, kOffSpeed = 80, kOffHeading = 96,
-                      kOffDistKm = 112, kOffSatCount = 124;
-
 // Records read per system call.
 constexpr std::size_t kRecordsPerRead = 512;
 
@@ -30,25 +26,8 @@ struct FileCloser {
 
 }  // namespace
 
-TPosDtRec DecodeLapRecord(const unsigned char* b) {
-    TPosDtRec r;
-    r.DateTime = std::bit_cast<double>(LoadLE64(b + kOffDateTime));
-    r.Elapsed = std::bit_cast<double>(LoadLE64(b + kOffElapsed));
-    r.ElapsedSec = DecodeExtended(b + kOffElapsedSec);
-    r.Lat = DecodeExtended(b + kOffLat);
-    r.Lon = DecodeExtended(b + kOffLon);
-    r.Alt = DecodeExtended(b + kOffAlt);
-    r.Speed = DecodeExtended(b + kOffSpeed);
-    r.Heading = DecodeExtended(b + kOffHeading);
-    r.DistKm = DecodeExtended(b + kOffDistKm);
-    const std::uint32_t sat = std::uint32_t(b[kOffSatCount]) | std::uint32_t(b[kOffSatCount + 1]) << 8 |
-                              std::uint32_t(b[kOffSatCount + 2]) << 16 |
-                              std::uint32_t(b[kOffSatCount + 3]) << 24;
-    r.SatCount = static_cast<std::int32_t>(sat);
-    return r;
-}
-
 void EncodeLapRecord(const TPosDtRec& r, unsigned char* b) {
+    using namespace lap_record;
     std::memset(b, 0, kLapRecordSize);
     StoreLE64(std::bit_cast<std::uint64_t>(r.DateTime), b + kOffDateTime);
     StoreLE64(std::bit_cast<std::uint64_t>(r.Elapsed), b + kOffElapsed);
@@ -63,8 +42,9 @@ void EncodeLapRecord(const TPosDtRec& r, unsigned char* b) {
     for (int i = 0; i < 4; ++i) b[kOffSatCount + i] = static_cast<unsigned char>(sat >> (8 * i));
 }
 
-LapFileOutcome ReadLapFile(const std::string& path, const std::function<void(std::size_t)>& onCount,
-                           const std::function<void(const TPosDtRec&)>& onRecord) {
+LapFileOutcome ReadLapFileRecords(
+    const std::string& path, const std::function<void(std::size_t)>& onCount,
+    const std::function<void(const unsigned char*, std::size_t)>& onRecords) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return LapFileOutcome::NotALapFile;
     const auto size = static_cast<std::uint64_t>(st.st_size);
@@ -90,7 +70,7 @@ LapFileOutcome ReadLapFile(const std::string& path, const std::function<void(std
         if (got == 0) break;  // the file became shorter: keep what was read
         filled += static_cast<std::size_t>(got);
         const std::size_t whole = filled / kLapRecordSize;
-        for (std::size_t k = 0; k < whole; ++k) onRecord(DecodeLapRecord(buffer.get() + k * kLapRecordSize));
+        if (whole != 0) onRecords(buffer.get(), whole);
         done += whole;
         const std::size_t rest = filled - whole * kLapRecordSize;
         if (rest != 0) std::memmove(buffer.get(), buffer.get() + whole * kLapRecordSize, rest);

@@ -17,11 +17,12 @@ namespace {
 struct HeadingStep {
     Extended previous = 0;  // P, the previous bearing
 
-    void Run(std::vector<TPosDtRec>& pos, std::size_t i, std::size_t n) {
+    // cosLat is cos(Lat_i / 180 × π) of sample i.
+    void Run(std::vector<TPosDtRec>& pos, std::size_t i, std::size_t n, Extended cosLat) {
         if (i < 1 || !(pos[i].Speed > 1.5L)) return;
         const TPosDtRec& cur = pos[i];
         const TPosDtRec& prev = pos[i - 1];
-        const Extended e = (cur.Lon - prev.Lon) * std::cos(cur.Lat / 180 * kPi);
+        const Extended e = (cur.Lon - prev.Lon) * cosLat;
         const Extended nStep = cur.Lat - prev.Lat;
         Extended b;
         if (e * e + nStep * nStep > 0) {
@@ -62,6 +63,9 @@ std::string DataNoOfFileName(const std::string& name) {
 void LoadLap(TLapDtRec& slot, const std::string& FileName) {
     std::size_t n = 0;
     HeadingStep heading;
+    // cos(Lat / 180 × π) of every sample: the heading step and the projection
+    // of the derivation both need it, so it is computed once.
+    std::vector<Extended> cosLat;
     const auto prepare = [&](std::size_t count) {
         if (count > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
             throw OutOfMemoryError();
@@ -82,26 +86,31 @@ void LoadLap(TLapDtRec& slot, const std::string& FileName) {
         try {
             slot.PosData.assign(count, TPosDtRec{});
             slot.CalcData.assign(count, TCalcDtRec{});
+            cosLat.resize(count);
         } catch (const std::bad_alloc&) {
             EmptyLapSlot(slot);
             throw OutOfMemoryError();
         }
     };
-    const auto handle = [&](const TPosDtRec& rec) {
-        const std::size_t k = static_cast<std::size_t>(slot.Count);
-        slot.PosData[k] = rec;
-        if (rec.Speed > slot.MaxSpeed) slot.MaxSpeed = rec.Speed;
-        if (rec.Speed < slot.MinSpeed) slot.MinSpeed = rec.Speed;
-        if (rec.Lat < slot.MinLat) slot.MinLat = rec.Lat;
-        if (rec.Lat > slot.MaxLat) slot.MaxLat = rec.Lat;
-        if (rec.Lon < slot.MinLon) slot.MinLon = rec.Lon;
-        if (rec.Lon > slot.MaxLon) slot.MaxLon = rec.Lon;
-        if (rec.Alt < slot.MinAlt) slot.MinAlt = rec.Alt;
-        if (rec.Alt > slot.MaxAlt) slot.MaxAlt = rec.Alt;
-        heading.Run(slot.PosData, k, n);
-        ++slot.Count;
+    const auto handle = [&](const unsigned char* bytes, std::size_t records) {
+        for (std::size_t r = 0; r < records; ++r) {
+            const auto k = static_cast<std::size_t>(slot.Count);
+            TPosDtRec& rec = slot.PosData[k];
+            DecodeLapRecord(bytes + r * kLapRecordSize, rec);
+            if (rec.Speed > slot.MaxSpeed) slot.MaxSpeed = rec.Speed;
+            if (rec.Speed < slot.MinSpeed) slot.MinSpeed = rec.Speed;
+            if (rec.Lat < slot.MinLat) slot.MinLat = rec.Lat;
+            if (rec.Lat > slot.MaxLat) slot.MaxLat = rec.Lat;
+            if (rec.Lon < slot.MinLon) slot.MinLon = rec.Lon;
+            if (rec.Lon > slot.MaxLon) slot.MaxLon = rec.Lon;
+            if (rec.Alt < slot.MinAlt) slot.MinAlt = rec.Alt;
+            if (rec.Alt > slot.MaxAlt) slot.MaxAlt = rec.Alt;
+            if (k >= 1) cosLat[k] = std::cos(rec.Lat / 180 * kPi);
+            heading.Run(slot.PosData, k, n, cosLat[k]);
+            ++slot.Count;
+        }
     };
-    if (ReadLapFile(FileName, prepare, handle) == LapFileOutcome::NotALapFile) return;
+    if (ReadLapFileRecords(FileName, prepare, handle) == LapFileOutcome::NotALapFile) return;
 
     const auto count = static_cast<std::size_t>(slot.Count);
     if (count < n) {
@@ -115,7 +124,7 @@ void LoadLap(TLapDtRec& slot, const std::string& FileName) {
     slot.LapDistKm = last.DistKm;
     const Extended hours = static_cast<Extended>(slot.LapTime) * 24;
     slot.AvgSpeed = hours == 0 ? 0 : slot.LapDistKm / hours;
-    CalcLap(slot);
+    CalcLap(slot, cosLat.data());
 }
 
 void LoadLap(const std::string& FileName) { LoadLap(LapDt[0], FileName); }
