@@ -9,7 +9,8 @@
 namespace {
 
 void BM_LoadLapWarm(benchmark::State& state) {
-    const std::string folder = (std::filesystem::temp_directory_path() / "l2q-bench-loadlap").string();
+    const std::string folder =
+        (std::filesystem::temp_directory_path() / "l2q-bench-loadlap").string();
     SessionOptions options;
     options.Laps = 1;
     options.SampleHz = 20;
@@ -33,7 +34,8 @@ void BM_DecodeLapRecord(benchmark::State& state) {
     std::vector<unsigned char> bytes(kLapRecordSize * 1024);
     SessionOptions options;
     const auto recs = MakeLapSamples(options, 0);
-    for (std::size_t k = 0; k < 1024; ++k) EncodeLapRecord(recs[k % recs.size()], bytes.data() + k * kLapRecordSize);
+    for (std::size_t k = 0; k < 1024; ++k)
+        EncodeLapRecord(recs[k % recs.size()], bytes.data() + k * kLapRecordSize);
     TPosDtRec rec;
     for (auto _ : state) {
         for (std::size_t k = 0; k < 1024; ++k) {

@@ -37,8 +37,10 @@ struct PowerTable {
 constexpr PowerTable kPowers = [] {
     PowerTable t{};
     Extended p = 1;
-    for (int e = kBias + 63; e > kTableLow; --e) p /= 2;  // exact halvings
-    for (int e = kTableLow; e <= kTableHigh; ++e, p *= 2) t.value[e - kTableLow] = p;
+    for (int e = kBias + 63; e > kTableLow; --e)
+        p /= 2;  // exact halvings
+    for (int e = kTableLow; e <= kTableHigh; ++e, p *= 2)
+        t.value[e - kTableLow] = p;
     return t;
 }();
 
@@ -54,7 +56,8 @@ inline std::uint64_t LoadLE64(const unsigned char* p) {
     return v;
 }
 inline void StoreLE64(std::uint64_t v, unsigned char* p) {
-    for (int i = 0; i < 8; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+    for (int i = 0; i < 8; ++i)
+        p[i] = static_cast<unsigned char>(v >> (8 * i));
 }
 
 inline Extended DecodeExtended(const unsigned char* bytes) {

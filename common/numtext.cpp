@@ -153,7 +153,8 @@ void AppendZero(std::string& out, int decimals) {
     if (decimals > 0) out.append(1, '.').append(decimals, '0');
 }
 
-void AppendFast(std::string& out, bool negative, Digits18 v, int decimals) {
+// Values so large that all 18 digits show before the last decimal.
+void AppendAllDigits(std::string& out, bool negative, Digits18 v, int decimals) {
     // The printed value × 10^decimals as digits ending at `end`, with zeros
     // before them; the fixed-size copies below also read initialised slack
     // after `end`.
@@ -161,24 +162,11 @@ void AppendFast(std::string& out, bool negative, Digits18 v, int decimals) {
     char* end;
     int len;
     const int drop = v.k - decimals;  // digits of D below the last decimal
-    if (drop > 0) {
-        std::uint64_t n = 0;
-        if (drop <= 18) {
-            const auto [magic, shift] = kDivPow10[drop];
-            n = static_cast<std::uint64_t>((U128(v.d) * magic) >> shift);
-            n += v.d - n * kPow10[drop] >= kPow10[drop] / 2;
-        }
-        negative = negative && n != 0;
-        Write20(field, n);
-        end = field + 20;
-        len = DigitCount(n);
-    } else {
-        // All 18 digits shown, then zeros.
-        Write20(field, v.d);
-        std::memset(field + 20, '0', 18);
-        end = field + 20 - drop;
-        len = 18 - drop;
-    }
+    // All 18 digits shown, then zeros.
+    Write20(field, v.d);
+    std::memset(field + 20, '0', 18);
+    end = field + 20 - drop;
+    len = 18 - drop;
     std::memset(end, '0', 24);
     len = std::max(len, decimals + 1);
 
@@ -193,6 +181,47 @@ void AppendFast(std::string& out, bool negative, Digits18 v, int decimals) {
     std::memcpy(t + 1, end - decimals, 20);
     t += (decimals > 0) + decimals;
     out.append(text, t - text);
+}
+
+// Writes n's digits backwards so that the last one ends before `end`, and
+// returns where the first one starts; `count` digits, leading zeros included.
+char* WriteDigitsBackwards(char* end, std::uint64_t n, int count) {
+    for (; count >= 2; count -= 2) {
+        end -= 2;
+        std::memcpy(end, &kDigitPairs[2 * (n % 100)], 2);
+        n /= 100;
+    }
+    if (count == 1) *--end = static_cast<char>('0' + n % 10);
+    return end;
+}
+
+void AppendFast(std::string& out, bool negative, Digits18 v, int decimals) {
+    const int drop = v.k - decimals;  // digits of D below the last decimal
+    if (drop <= 0) {
+        AppendAllDigits(out, negative, v, decimals);
+        return;
+    }
+    // The printed value × 10^decimals, rounded half away from zero.
+    std::uint64_t n = 0;
+    if (drop <= 18) {
+        const auto [magic, shift] = kDivPow10[drop];
+        n = static_cast<std::uint64_t>((U128(v.d) * magic) >> shift);
+        n += v.d - n * kPow10[drop] >= kPow10[drop] / 2;
+    }
+    negative = negative && n != 0;
+    const auto [magic, shift] = kDivPow10[decimals];
+    const auto whole = static_cast<std::uint64_t>((U128(n) * magic) >> shift);
+    const std::uint64_t fraction = n - whole * kPow10[decimals];
+    const int wholeDigits = DigitCount(whole);
+
+    // Written straight into place, back to front: nothing is read back.
+    const std::size_t length = negative + wholeDigits + (decimals > 0) + decimals;
+    const std::size_t at = out.size();
+    out.resize(at + length);
+    char* p = WriteDigitsBackwards(out.data() + at + length, fraction, decimals);
+    if (decimals > 0) *--p = '.';
+    p = WriteDigitsBackwards(p, whole, wholeDigits);
+    if (negative) *--p = '-';
 }
 
 // Exact route for magnitudes the integer route does not cover: 18 significant

@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 #include "lapdata/trackconst.h"
 
 namespace {
 
-Extended Rad(Extended degrees) { return degrees / 180 * kPi; }
+Extended Rad(Extended degrees) {
+    return degrees / 180 * kPi;
+}
 
 void ZeroFromRadius(TCalcDtRec& c) {
     c.Radius = c.RadiusMed = c.RadiusAvg = 0;
@@ -16,7 +19,38 @@ void ZeroFromRadius(TCalcDtRec& c) {
     c.RadiusSm = c.LateralGSm = c.LongitudinalGSm = 0;
 }
 
-Extended ClampRadius(Extended r) { return r <= kStraightRadius ? r : kStraightRadius; }
+// The values of a median window as unsigned integers in the same order, so
+// that sorting needs neither the floating-point unit nor branches: the x87
+// exponent word above the 64-bit significand, negative values mirrored
+// below the positive ones. Equal values have equal keys, except that -0
+// sorts below +0; the windows never hold NaN (the radius clamp replaces it).
+__extension__ typedef unsigned __int128 OrderKey;
+constexpr OrderKey kPositiveBit = OrderKey(1) << 79;
+
+OrderKey OrderKeyOf(const Extended& value) {
+    std::uint64_t significand;
+    std::uint16_t signExponent;
+    std::memcpy(&significand, &value, sizeof significand);
+    std::memcpy(&signExponent, reinterpret_cast<const unsigned char*>(&value) + 8,
+                sizeof signExponent);
+    const OrderKey magnitude = (OrderKey(signExponent & 0x7FFFu) << 64) | significand;
+    return (signExponent & 0x8000u) ? kPositiveBit - 1 - magnitude : kPositiveBit | magnitude;
+}
+
+// Writes the value of a key into `value`, bit for bit.
+void StoreOrderKey(OrderKey key, Extended& value) {
+    const bool negative = key < kPositiveBit;
+    const OrderKey magnitude = negative ? kPositiveBit - 1 - key : key - kPositiveBit;
+    const auto significand = static_cast<std::uint64_t>(magnitude);
+    const auto signExponent = static_cast<std::uint16_t>(static_cast<unsigned>(magnitude >> 64) |
+                                                         (negative ? 0x8000u : 0u));
+    std::memcpy(&value, &significand, sizeof significand);
+    std::memcpy(reinterpret_cast<unsigned char*>(&value) + 8, &signExponent, sizeof signExponent);
+}
+
+Extended ClampRadius(Extended r) {
+    return r <= kStraightRadius ? r : kStraightRadius;
+}
 
 // The median of a window filled from consecutive radii, using one fixed
 // buffer of five values.
@@ -30,14 +64,17 @@ struct MedianWindow {
     }
     template <class Sort>
     Extended Median5(const std::vector<TCalcDtRec>& c, std::size_t j, Sort sort) {
-        for (int k = 0; k < 5; ++k) w[k] = c[j - 2 + k].Radius;
+        // Copied as bytes: the sort reads them as integers.
+        for (int k = 0; k < 5; ++k)
+            std::memcpy(&w[k], &c[j - 2 + k].Radius, sizeof(Extended));
         sort(w, 5);
         return w[2];
     }
 };
 
 template <class Field>
-void SmoothField(std::vector<TCalcDtRec>& c, std::size_t C, FilterMode mode, Field source, Field target) {
+void SmoothField(std::vector<TCalcDtRec>& c, std::size_t C, FilterMode mode, Field source,
+                 Field target) {
     for (std::size_t i = 1; i + 1 < C; ++i) {
         if (mode == FilterMode::Coarse)
             c[i].*target = c[i].*source;
@@ -85,7 +122,8 @@ Extended MinSamplingStep(const TLapDtRec& lap) {
 
 void FilterRadius(std::vector<TCalcDtRec>& c, std::size_t C, FilterMode mode) {
     if (mode == FilterMode::Coarse) {
-        for (std::size_t k = 0; k < C; ++k) c[k].RadiusMed = c[k].RadiusAvg = c[k].Radius;
+        for (std::size_t k = 0; k < C; ++k)
+            c[k].RadiusMed = c[k].RadiusAvg = c[k].Radius;
         return;
     }
     MedianWindow win;
@@ -105,7 +143,9 @@ void FilterRadius(std::vector<TCalcDtRec>& c, std::size_t C, FilterMode mode) {
         A(1) = (M(1) + M(2)) / 2;
         A(2) = (M(1) + M(2) + M(3)) / 3;
         for (std::size_t j = 3; j + 4 <= C; ++j)
-            A(j) = (Extended(0.5L) * M(j - 2) + M(j - 1) + M(j) + M(j + 1) + Extended(0.5L) * M(j + 2)) / 4;
+            A(j) = (Extended(0.5L) * M(j - 2) + M(j - 1) + M(j) + M(j + 1) +
+                    Extended(0.5L) * M(j + 2)) /
+                   4;
         A(C - 3) = (M(C - 4) + M(C - 3) + M(C - 2)) / 3;
         A(C - 2) = (M(C - 3) + M(C - 2)) / 2;
     } else {
@@ -121,14 +161,19 @@ void FilterRadius(std::vector<TCalcDtRec>& c, std::size_t C, FilterMode mode) {
 }
 
 void SortWindow(Extended* window, int n) {
+    OrderKey keys[5];
+    for (int k = 0; k < n; ++k)
+        keys[k] = OrderKeyOf(window[k]);
     for (int pass = 0; pass < n - 1; ++pass)
         for (int k = 0; k < n - 1; ++k) {
-            // Swaps the pair when its left value is greater; min and max do
-            // that without a branch, and radii swap unpredictably.
-            const Extended left = window[k], right = window[k + 1];
-            window[k] = std::min(left, right);
-            window[k + 1] = std::max(left, right);
+            // Swap the pair when its left value is greater: min and max of
+            // integers need no branch, and radii swap unpredictably.
+            const OrderKey left = keys[k], right = keys[k + 1];
+            keys[k] = std::min(left, right);
+            keys[k + 1] = std::max(left, right);
         }
+    for (int k = 0; k < n; ++k)
+        StoreOrderKey(keys[k], window[k]);
 }
 
 void SortWindowKeepDip(Extended* window, int n) {
@@ -147,7 +192,8 @@ FilterMode FilterModeOf(Extended minStep) {
 void CalcLap(TLapDtRec& lap) {
     const auto C = static_cast<std::size_t>(lap.Count > 0 ? lap.Count : 0);
     std::vector<Extended> cosLat(C);
-    for (std::size_t k = 1; k < C; ++k) cosLat[k] = std::cos(Rad(lap.PosData[k].Lat));
+    for (std::size_t k = 1; k < C; ++k)
+        cosLat[k] = std::cos(Rad(lap.PosData[k].Lat));
     CalcLap(lap, cosLat.data());
 }
 
@@ -179,7 +225,8 @@ void CalcLap(TLapDtRec& lap, const Extended* cosLat) {
     // Stage 2: radius of the path at every inner sample.
     for (std::size_t i = 1; i + 1 < C; ++i)
         c[i].Radius = PathRadius(c[i - 1].X, c[i - 1].Y, c[i].X, c[i].Y, c[i + 1].X, c[i + 1].Y);
-    for (std::size_t i = 1; i + 1 < C; ++i) c[i].Radius = ClampRadius(c[i].Radius);
+    for (std::size_t i = 1; i + 1 < C; ++i)
+        c[i].Radius = ClampRadius(c[i].Radius);
 
     // Stages 3 to 6: filter mode, radius filter, accelerations, smoothing.
     const FilterMode mode = FilterModeOf(MinSamplingStep(lap));
@@ -207,4 +254,6 @@ void SmoothLap(std::vector<TCalcDtRec>& c, std::size_t C, FilterMode mode) {
     SmoothField(c, C, mode, &TCalcDtRec::LongitudinalG, &TCalcDtRec::LongitudinalGSm);
 }
 
-void CalcLap(std::int32_t slot) { CalcLap(LapDt[static_cast<std::size_t>(slot)]); }
+void CalcLap(std::int32_t slot) {
+    CalcLap(LapDt[static_cast<std::size_t>(slot)]);
+}

@@ -39,7 +39,8 @@ void EncodeLapRecord(const TPosDtRec& r, unsigned char* b) {
     EncodeExtended(r.Heading, b + kOffHeading);
     EncodeExtended(r.DistKm, b + kOffDistKm);
     const auto sat = static_cast<std::uint32_t>(r.SatCount);
-    for (int i = 0; i < 4; ++i) b[kOffSatCount + i] = static_cast<unsigned char>(sat >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        b[kOffSatCount + i] = static_cast<unsigned char>(sat >> (8 * i));
 }
 
 LapFileOutcome ReadLapFileRecords(
@@ -60,8 +61,7 @@ LapFileOutcome ReadLapFileRecords(
     std::size_t done = 0;    // records handed over
     std::size_t filled = 0;  // bytes in the buffer
     while (done < count) {
-        const std::size_t want =
-            std::min(count - done, kRecordsPerRead) * kLapRecordSize - filled;
+        const std::size_t want = std::min(count - done, kRecordsPerRead) * kLapRecordSize - filled;
         const ssize_t got = ::read(fd, buffer.get() + filled, want);
         if (got < 0) {
             if (errno == EINTR) continue;

@@ -24,8 +24,8 @@ constexpr std::size_t kOffDateTime = 0, kOffElapsed = 8, kOffElapsedSec = 16, kO
 
 // One GPS sample as held in memory.
 struct TPosDtRec {
-    TDateTime DateTime = 0;  // when the sample was taken
-    TDateTime Elapsed = 0;   // time since the start of the lap, as a day fraction
+    TDateTime DateTime = 0;   // when the sample was taken
+    TDateTime Elapsed = 0;    // time since the start of the lap, as a day fraction
     Extended ElapsedSec = 0;  // time since the start of the lap, seconds
     Extended Lat = 0;         // degrees, north positive
     Extended Lon = 0;         // degrees, east positive

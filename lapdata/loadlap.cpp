@@ -127,4 +127,6 @@ void LoadLap(TLapDtRec& slot, const std::string& FileName) {
     CalcLap(slot, cosLat.data());
 }
 
-void LoadLap(const std::string& FileName) { LoadLap(LapDt[0], FileName); }
+void LoadLap(const std::string& FileName) {
+    LoadLap(LapDt[0], FileName);
+}

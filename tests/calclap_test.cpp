@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "lapdata/calclap.h"
 #include "tests/testutil.h"
@@ -13,8 +14,10 @@ TEST(TrackDerivation, TurnDirection) {
     const struct {
         Extended previous, current;
         int expected;
-    } cases[] = {{10, 350, 1}, {350, 10, -1}, {100, 100, 1}, {100, 120, -1}, {270, 10, 1}, {10, 270, -1}, {89, 271, 1}};
-    for (const auto& c : cases) EXPECT_EQ(TurnDirOf(c.previous, c.current), c.expected) << c.previous << "→" << c.current;
+    } cases[] = {{10, 350, 1}, {350, 10, -1}, {100, 100, 1}, {100, 120, -1},
+                 {270, 10, 1}, {10, 270, -1}, {89, 271, 1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(TurnDirOf(c.previous, c.current), c.expected) << c.previous << "→" << c.current;
 }
 
 TEST(TrackDerivation, PathRadiusFollowsTheBisectorRules) {
@@ -22,8 +25,8 @@ TEST(TrackDerivation, PathRadiusFollowsTheBisectorRules) {
         const Extended a = degrees / 180.0L * kPiL;
         return 50 * (axis == 0 ? std::cos(a) : std::sin(a));
     };
-    EXPECT_NEAR(PathRadius(onCircle(10, 0), onCircle(10, 1), onCircle(40, 0), onCircle(40, 1), onCircle(70, 0),
-                           onCircle(70, 1)),
+    EXPECT_NEAR(PathRadius(onCircle(10, 0), onCircle(10, 1), onCircle(40, 0), onCircle(40, 1),
+                           onCircle(70, 0), onCircle(70, 1)),
                 50.0L, 1e-12L);
     const struct {
         Extended p[6];
@@ -35,7 +38,8 @@ TEST(TrackDerivation, PathRadiusFollowsTheBisectorRules) {
         {{0, 0, 0, 0, 5, 5}, 9999.9L},             // repeated position
     };
     for (const auto& c : cases)
-        EXPECT_NEAR(PathRadius(c.p[0], c.p[1], c.p[2], c.p[3], c.p[4], c.p[5]), c.expected, 1e-12L) << c.p[2];
+        EXPECT_NEAR(PathRadius(c.p[0], c.p[1], c.p[2], c.p[3], c.p[4], c.p[5]), c.expected, 1e-12L)
+            << c.p[2];
 }
 
 TEST(TrackDerivation, MedianWindows) {
@@ -66,7 +70,8 @@ TEST(TrackDerivation, MedianWindows) {
 // A lap of `count` samples `step` seconds apart along a straight line.
 TLapDtRec StraightLap(int count, Extended step) {
     TLapDtRec lap;
-    for (int k = 0; k < count; ++k) lap.PosData.push_back(Sample(41032.5, 35 + k * 1e-4L, 139, 50, k * step, 180));
+    for (int k = 0; k < count; ++k)
+        lap.PosData.push_back(Sample(41032.5, 35 + k * 1e-4L, 139, 50, k * step, 180));
     lap.Count = count;
     lap.CalcData.assign(static_cast<std::size_t>(count), TCalcDtRec{});
     return lap;
@@ -77,11 +82,13 @@ TEST(TrackDerivation, SamplingStepChoosesTheFilterMode) {
         int count;
         Extended step;
         FilterMode mode;
-    } cases[] = {{10, 0.1L, FilterMode::Fine},   {10, 0.2L, FilterMode::Medium}, {10, 1, FilterMode::Coarse},
-                 {10, 0.05L, FilterMode::Fine},  {3, 0.1L, FilterMode::Coarse},  {4, 0.1L, FilterMode::Fine},
+    } cases[] = {{10, 0.1L, FilterMode::Fine},    {10, 0.2L, FilterMode::Medium},
+                 {10, 1, FilterMode::Coarse},     {10, 0.05L, FilterMode::Fine},
+                 {3, 0.1L, FilterMode::Coarse},   {4, 0.1L, FilterMode::Fine},
                  {10, 0.15L, FilterMode::Medium}, {10, 0.2000001L, FilterMode::Coarse}};
     for (const auto& c : cases)
-        EXPECT_EQ(FilterModeOf(MinSamplingStep(StraightLap(c.count, c.step))), c.mode) << c.count << " " << c.step;
+        EXPECT_EQ(FilterModeOf(MinSamplingStep(StraightLap(c.count, c.step))), c.mode)
+            << c.count << " " << c.step;
 
     // Short steps at either end of the lap take no part.
     TLapDtRec lap = StraightLap(8, 1);
@@ -116,7 +123,8 @@ TEST(TrackDerivation, FineFilterAveragesFiveMedians) {
     auto plateau = WithRadii({0, 50, 50, 50, 40, 30, 40, 50, 50, 50, 0});
     FilterRadius(plateau, plateau.size(), FilterMode::Fine);
     std::vector<Extended> m;
-    for (auto& c : plateau) m.push_back(c.RadiusMed);
+    for (auto& c : plateau)
+        m.push_back(c.RadiusMed);
     EXPECT_EQ(plateau[5].RadiusAvg, (0.5L * m[3] + m[4] + m[5] + m[6] + 0.5L * m[7]) / 4);
 }
 
@@ -161,7 +169,8 @@ TEST(TrackDerivation, AccelerationExamples) {
 
 TEST(TrackDerivation, SmoothingAtTheEndsAveragesTwo) {
     std::vector<TCalcDtRec> calc(6);
-    for (int k = 1; k <= 4; ++k) calc[k].LateralG = k * 3;
+    for (int k = 1; k <= 4; ++k)
+        calc[k].LateralG = k * 3;
     SmoothLap(calc, 6, FilterMode::Fine);
     EXPECT_EQ(calc[1].LateralGSm, (3 + 6) / 2.0L);
     EXPECT_EQ(calc[2].LateralGSm, (6 + 3 + 9) / 3.0L);
@@ -186,7 +195,8 @@ TEST(TrackDerivation, ProjectionUsesEachSamplesOwnLatitude) {
 TEST(TrackDerivation, ShortLaps) {
     for (int count = 0; count <= 4; ++count) {
         TLapDtRec lap = StraightLap(count, 1);
-        for (auto& c : lap.CalcData) c.RadiusSm = c.Radius = 777;  // what the array held before
+        for (auto& c : lap.CalcData)
+            c.RadiusSm = c.Radius = 777;  // what the array held before
         CalcLap(lap);
         SCOPED_TRACE(count);
         if (count == 0) continue;
@@ -206,7 +216,8 @@ TEST(TrackDerivation, ShortLaps) {
             EXPECT_EQ(last.TurnDir, 0);
             EXPECT_EQ(last.Radius, 0);
             EXPECT_GT(last.Y, 0);
-            for (int i = 1; i + 1 < count; ++i) EXPECT_EQ(lap.CalcData[i].Radius, 9999.9L);
+            for (int i = 1; i + 1 < count; ++i)
+                EXPECT_EQ(lap.CalcData[i].Radius, 9999.9L);
         }
     }
 }
@@ -218,6 +229,32 @@ TEST(TrackDerivation, NonFiniteSamplesDoNotCrash) {
     lap.PosData[5].ElapsedSec = -INFINITY;
     CalcLap(lap);
     EXPECT_EQ(lap.CalcData[3].Radius, 9999.9L);  // a NaN radius is clamped
+}
+
+}  // namespace
+
+namespace {
+
+// The exchange sort orders any window of radii like a plain sort, ties,
+// zeros and negative values included.
+TEST(TrackDerivation, SortWindowOrdersLikeASort) {
+    std::mt19937_64 rng(7);
+    const Extended pool[] = {0,        9999.9L, 1e-30L, 0.5L, 50,      50,
+                             123.456L, -1,      -7.25L, 3e3L, 1e-4950L};
+    for (int round = 0; round < 20000; ++round) {
+        Extended w[5], expected[5];
+        const int n = round % 2 ? 5 : 3;
+        for (int k = 0; k < n; ++k) {
+            w[k] = round % 3 ? pool[rng() % std::size(pool)]
+                             : std::ldexp(static_cast<Extended>(rng() >> 11),
+                                          static_cast<int>(rng() % 40) - 20);
+            expected[k] = w[k];
+        }
+        std::sort(expected, expected + n);
+        SortWindow(w, n);
+        for (int k = 0; k < n; ++k)
+            ASSERT_EQ(w[k], expected[k]) << round << " " << k;
+    }
 }
 
 }  // namespace
