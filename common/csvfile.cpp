@@ -16,7 +16,9 @@ namespace {
 
 std::string Convert(std::string_view input, const char* to, const char* from) {
     iconv_t cd = ::iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error(std::string("文字コード変換を開始できません: ") + from + " → " + to);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        throw std::runtime_error(std::string("文字コード変換を開始できません: ") + from + " → " +
+                                 to);
     std::string out(input.size() * 2 + 16, '\0');
     char* in = const_cast<char*>(input.data());
     std::size_t inLeft = input.size();
@@ -34,7 +36,8 @@ std::string Convert(std::string_view input, const char* to, const char* from) {
         ::iconv_close(cd);
         // Name the character that could not be converted.
         std::size_t len = 1;
-        while (len < inLeft && len < 4 && (static_cast<unsigned char>(in[len]) & 0xC0) == 0x80) ++len;
+        while (len < inLeft && len < 4 && (static_cast<unsigned char>(in[len]) & 0xC0) == 0x80)
+            ++len;
         throw std::runtime_error("Shift-JIS に変換できない文字があります: " +
                                  std::string(in, std::min(len, inLeft)));
     }

@@ -30,8 +30,10 @@ void AppendDigits(std::string& out, int value, int width) {
         buf[n++] = static_cast<char>('0' + value % 10);
         value /= 10;
     } while (value != 0);
-    for (int i = n; i < width; ++i) out += '0';
-    while (n > 0) out += buf[--n];
+    for (int i = n; i < width; ++i)
+        out += '0';
+    while (n > 0)
+        out += buf[--n];
 }
 
 bool StartsWithIgnoringCase(std::string_view text, std::size_t at, std::string_view token) {
@@ -101,4 +103,6 @@ bool AppendDateTime(std::string& out, std::string_view pattern, TDateTime value)
     return true;
 }
 
-double SecondsBetween(TDateTime a, TDateTime b) { return std::fabs(a - b) * 86'400.0; }
+double SecondsBetween(TDateTime a, TDateTime b) {
+    return std::fabs(a - b) * 86'400.0;
+}

@@ -6,12 +6,12 @@
 #include <string>
 
 class InOutError : public std::runtime_error {
-public:
+  public:
     explicit InOutError(int code);
     InOutError(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
     int Code() const { return code_; }
 
-private:
+  private:
     int code_;
 };
 
@@ -28,6 +28,6 @@ int InOutCodeFromErrno(int err);
 
 // Thrown when a lap needs more memory than the process can get.
 class OutOfMemoryError : public std::runtime_error {
-public:
+  public:
     OutOfMemoryError() : std::runtime_error("メモリが不足しています") {}
 };

@@ -2,15 +2,20 @@
 
 namespace {
 
-bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool IsContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 }  // namespace
 
 std::size_t Utf8Length(std::string_view text) {
     std::size_t n = 0;
-    for (char c : text) n += IsContinuationByte(c) ? 0 : 1;
+    for (char c : text)
+        n += IsContinuationByte(c) ? 0 : 1;
     return n;
 }
 

@@ -12,7 +12,8 @@ namespace {
 
 std::size_t EntriesIn(const std::string& folder) {
     std::size_t n = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder)) ++n;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder))
+        ++n;
     return n;
 }
 
@@ -72,7 +73,8 @@ TEST(CsvFile, WriteFailingMidwayKeepsTheOldTarget) {
     ScratchDir dir;
     WriteBytes(dir / "out.csv", "old\r\n");
     CsvLines lines;
-    for (int i = 0; i < 10000; ++i) lines.Add("0.000,1.000,2.00,3.00,4.00,5.00,6.00,7.000");
+    for (int i = 0; i < 10000; ++i)
+        lines.Add("0.000,1.000,2.00,3.00,4.00,5.00,6.00,7.000");
     rlimit old{};
     ::getrlimit(RLIMIT_FSIZE, &old);
     auto* previous = ::signal(SIGXFSZ, SIG_IGN);
@@ -96,9 +98,11 @@ TEST(CsvFile, ExtensionIsForcedToCsv) {
     const struct {
         const char* in;
         const char* out;
-    } cases[] = {{"/a/out", "/a/out.csv"},         {"/a/out.txt", "/a/out.csv"}, {"/a/out.csv", "/a/out.csv"},
-                 {"/a.b/out", "/a.b/out.csv"},     {"out.tar.gz", "out.tar.csv"}, {"/a/Temp0003.dtb", "/a/Temp0003.csv"}};
-    for (const auto& c : cases) EXPECT_EQ(ChangeExtToCsv(c.in), c.out);
+    } cases[] = {{"/a/out", "/a/out.csv"},      {"/a/out.txt", "/a/out.csv"},
+                 {"/a/out.csv", "/a/out.csv"},  {"/a.b/out", "/a.b/out.csv"},
+                 {"out.tar.gz", "out.tar.csv"}, {"/a/Temp0003.dtb", "/a/Temp0003.csv"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ChangeExtToCsv(c.in), c.out);
 }
 
 }  // namespace

@@ -44,7 +44,8 @@ TEST(DateTimeText, PatternsAndCalendar) {
         // Rounded to whole milliseconds first: the day can change.
         {"yyyy/mm/dd hh:nn:ss", 41032 + 1 - 0.0004 * kSecond, "2012/05/04 00:00:00"},
     };
-    for (const auto& c : cases) EXPECT_EQ(Text(c.pattern, c.value), c.expected) << c.pattern << " " << c.value;
+    for (const auto& c : cases)
+        EXPECT_EQ(Text(c.pattern, c.value), c.expected) << c.pattern << " " << c.value;
 }
 
 TEST(DateTimeText, HalfMillisecondsRoundToEven) {
@@ -61,8 +62,9 @@ TEST(DateTimeText, HalfMillisecondsRoundToEven) {
 }
 
 TEST(DateTimeText, UnshowableValues) {
-    for (double v : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
-                     -std::numeric_limits<double>::infinity(), 2958466.0, -693594.5, 1e300}) {
+    for (double v :
+         {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+          -std::numeric_limits<double>::infinity(), 2958466.0, -693594.5, 1e300}) {
         std::string out = "x";
         EXPECT_FALSE(AppendDateTime(out, "yyyy", v)) << v;
         EXPECT_EQ(out, "x");

@@ -82,7 +82,8 @@ TEST(ExtendedCodec, RandomBitPatternsRoundTrip) {
             m &= ~(1ull << 63);
         else
             m |= 1ull << 63;
-        if (i % 3 == 0 && !denormal) e = 16383 - 64 + static_cast<unsigned>(rng() % 128);  // lap-data range
+        if (i % 3 == 0 && !denormal)
+            e = 16383 - 64 + static_cast<unsigned>(rng() % 128);  // lap-data range
         StoreLE64(m, b.data());
         const unsigned word = e | (rng() & 1 ? 0x8000u : 0u);
         b[8] = static_cast<unsigned char>(word), b[9] = static_cast<unsigned char>(word >> 8);

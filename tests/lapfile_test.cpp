@@ -38,7 +38,8 @@ TEST(ReadLapFile, SizeDecidesWhatIsALapFile) {
     const struct {
         std::size_t size;
         std::optional<std::size_t> records;
-    } cases[] = {{0, 0}, {127, std::nullopt}, {128, 1}, {129, std::nullopt}, {256, 2}, {300, std::nullopt}};
+    } cases[] = {{0, 0},   {127, std::nullopt}, {128, 1}, {129, std::nullopt},
+                 {256, 2}, {300, std::nullopt}};
     for (const auto& c : cases) {
         const std::string path = dir / ("Temp" + std::to_string(c.size) + ".dtb");
         WriteBytes(path, std::string(twoRecords + std::string(300, '\0'), 0, c.size));
@@ -56,12 +57,14 @@ TEST(ReadLapFile, SizeDecidesWhatIsALapFile) {
 TEST(ReadLapFile, RecordsComeInFileOrderAcrossReadBuffers) {
     ScratchDir dir;
     std::vector<TPosDtRec> written;
-    for (int k = 0; k < 1500; ++k) written.push_back(Numbered(k));  // several reads
+    for (int k = 0; k < 1500; ++k)
+        written.push_back(Numbered(k));  // several reads
     WriteBytes(dir / "lap.dtb", LapBytes(written));
     const auto read = ReadLapFile(dir / "lap.dtb");
     ASSERT_TRUE(read);
     ASSERT_EQ(read->size(), written.size());
-    for (std::size_t k = 0; k < written.size(); k += 97) ExpectSame((*read)[k], written[k]);
+    for (std::size_t k = 0; k < written.size(); k += 97)
+        ExpectSame((*read)[k], written[k]);
     ExpectSame(read->back(), written.back());
 }
 
@@ -69,7 +72,8 @@ TEST(ReadLapFile, GapBytesAreNeverRead) {
     ScratchDir dir;
     std::string bytes = LapBytes({Numbered(3)});
     for (std::size_t gap : {26, 42, 58, 74, 90, 106})
-        for (std::size_t i = 0; i < 6; ++i) bytes[gap + i] = '\xFF';
+        for (std::size_t i = 0; i < 6; ++i)
+            bytes[gap + i] = '\xFF';
     bytes[122] = bytes[123] = '\xFF';
     WriteBytes(dir / "lap.dtb", bytes);
     ExpectSame(ReadLapFile(dir / "lap.dtb")->at(0), Numbered(3));
@@ -120,9 +124,12 @@ TEST(InOutError, MessagesOfThePlatformCodes) {
         int err;
         const char* message;
     } cases[] = {
-        {ENOENT, "ファイルが見つかりません"},       {ENOTDIR, "ファイル名の指定が間違っています"},
-        {EMFILE, "オープンしたファイルが多すぎます"}, {EACCES, "ファイルへのアクセスが拒否されました"},
-        {ENOSPC, "ディスクがいっぱいです"},          {EIO, "I/O エラー (5)"},
+        {ENOENT, "ファイルが見つかりません"},
+        {ENOTDIR, "ファイル名の指定が間違っています"},
+        {EMFILE, "オープンしたファイルが多すぎます"},
+        {EACCES, "ファイルへのアクセスが拒否されました"},
+        {ENOSPC, "ディスクがいっぱいです"},
+        {EIO, "I/O エラー (5)"},
         {EFBIG, "I/O エラー (27)"},
     };
     for (const auto& c : cases) {
@@ -143,7 +150,8 @@ TEST(FindFileIgnoringCase, MatchesAnyLetterCase) {
     EXPECT_EQ(FindFileIgnoringCase(dir.Path(), "temp0001.dtb"), dir / "TEMP0001.DTB");
     EXPECT_EQ(FindFileIgnoringCase(dir.Path(), "Temp0002.dtb"), dir / "temp0002.dtb");
     EXPECT_EQ(FindFileIgnoringCase(dir.Path(), "temp0003.dtb"), dir / "temp0003.dtb");
-    EXPECT_EQ(FindFileIgnoringCase(dir / "nofolder/", "temp0001.dtb"), dir / "nofolder/temp0001.dtb");
+    EXPECT_EQ(FindFileIgnoringCase(dir / "nofolder/", "temp0001.dtb"),
+              dir / "nofolder/temp0001.dtb");
 }
 
 }  // namespace

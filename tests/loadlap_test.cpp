@@ -9,7 +9,8 @@ namespace {
 
 // Positions moving by (east, north) degrees per sample at 50 km/h, all with a
 // stored heading of 7 so recomputed headings stand out.
-std::vector<TPosDtRec> Track(std::initializer_list<std::pair<Extended, Extended>> steps, Extended speed = 50) {
+std::vector<TPosDtRec> Track(std::initializer_list<std::pair<Extended, Extended>> steps,
+                             Extended speed = 50) {
     std::vector<TPosDtRec> recs;
     Extended lat = 0, lon = 0;
     int k = 0;
@@ -23,7 +24,7 @@ std::vector<TPosDtRec> Track(std::initializer_list<std::pair<Extended, Extended>
 }
 
 class LoadLapTest : public ::testing::Test {
-protected:
+  protected:
     TLapDtRec Load(const std::vector<TPosDtRec>& recs, const std::string& name = "Temp0001.dtb") {
         WriteBytes(dir / name, LapBytes(recs));
         TLapDtRec slot;
@@ -37,14 +38,23 @@ TEST_F(LoadLapTest, DataNumberFromTheFileName) {
     const struct {
         const char* name;
         const char* dataNo;
-    } cases[] = {{"Temp0012.dtb", "0012"}, {"temp0012.dtb", "0012"}, {"TEMP00AB.DTB", "00AB"},
-                 {"Temp012.dtb", ""},      {"Temp00123.dtb", ""},    {"Tempあいうえ.dtb", "あいうえ"}};
-    for (const auto& c : cases) EXPECT_EQ(Load(Track({}), c.name).DataNo, c.dataNo) << c.name;
+    } cases[] = {{"Temp0012.dtb", "0012"}, {"temp0012.dtb", "0012"},
+                 {"TEMP00AB.DTB", "00AB"}, {"Temp012.dtb", ""},
+                 {"Temp00123.dtb", ""},    {"Tempあいうえ.dtb", "あいうえ"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(Load(Track({}), c.name).DataNo, c.dataNo) << c.name;
 }
 
 TEST_F(LoadLapTest, SizeDecidesWhetherTheSlotChanges) {
-    std::vector<TPosDtRec> ten = Track({{0, 1e-4L}, {0, 1e-4L}, {0, 1e-4L}, {0, 1e-4L}, {0, 1e-4L}, {0, 1e-4L},
-                                        {0, 1e-4L}, {0, 1e-4L}, {0, 1e-4L}});
+    std::vector<TPosDtRec> ten = Track({{0, 1e-4L},
+                                        {0, 1e-4L},
+                                        {0, 1e-4L},
+                                        {0, 1e-4L},
+                                        {0, 1e-4L},
+                                        {0, 1e-4L},
+                                        {0, 1e-4L},
+                                        {0, 1e-4L},
+                                        {0, 1e-4L}});
     EXPECT_EQ(Load(ten).Count, 10);
     EXPECT_EQ(Load(ten).CalcData.size(), 10u);
 
@@ -66,7 +76,8 @@ TEST_F(LoadLapTest, SizeDecidesWhetherTheSlotChanges) {
 TEST_F(LoadLapTest, ExtremesUseStrictComparisons) {
     auto recs = Track({{1e-4L, 0}, {1e-4L, 0}, {1e-4L, 0}});
     const Extended speeds[] = {0, 3, 2, 0.5L};
-    for (int k = 0; k < 4; ++k) recs[k].Speed = speeds[k], recs[k].Alt = 10 * k - 5;
+    for (int k = 0; k < 4; ++k)
+        recs[k].Speed = speeds[k], recs[k].Alt = 10 * k - 5;
     TLapDtRec lap = Load(recs);
     EXPECT_EQ(lap.MaxSpeed, 3);
     EXPECT_EQ(lap.MinSpeed, 0);
@@ -77,7 +88,8 @@ TEST_F(LoadLapTest, ExtremesUseStrictComparisons) {
     EXPECT_EQ(lap.MinLat, 0);
     EXPECT_EQ(lap.MaxLat, 0);
 
-    for (auto& r : recs) r.Speed = 12000;
+    for (auto& r : recs)
+        r.Speed = 12000;
     EXPECT_EQ(Load(recs).MinSpeed, 9999.9L);
 }
 
@@ -97,19 +109,23 @@ TEST_F(LoadLapTest, SummaryOfTheLastSample) {
 
 std::vector<Extended> Headings(const TLapDtRec& lap) {
     std::vector<Extended> h;
-    for (const auto& r : lap.PosData) h.push_back(r.Heading);
+    for (const auto& r : lap.PosData)
+        h.push_back(r.Heading);
     return h;
 }
 
 TEST_F(LoadLapTest, DueNorthGivesEveryHeading180) {
-    for (Extended h : Headings(Load(Track({{0, 1e-4L}, {0, 1e-4L}, {0, 1e-4L}})))) EXPECT_NEAR(h, 180, 1e-12L);
+    for (Extended h : Headings(Load(Track({{0, 1e-4L}, {0, 1e-4L}, {0, 1e-4L}}))))
+        EXPECT_NEAR(h, 180, 1e-12L);
 }
 
 TEST(HeadingMean, AcrossTheSeam) {
     const struct {
         Extended previous, current, mean;
-    } cases[] = {{350, 20, 5}, {10, 350, 360}, {100, 200, 150}, {200, 100, 150}, {0, 180, 90}, {90, 90, 90}, {359, 359, 359}};
-    for (const auto& c : cases) EXPECT_EQ(HeadingMean(c.current, c.previous), c.mean) << c.previous << " " << c.current;
+    } cases[] = {{350, 20, 5}, {10, 350, 360}, {100, 200, 150}, {200, 100, 150},
+                 {0, 180, 90}, {90, 90, 90},   {359, 359, 359}};
+    for (const auto& c : cases)
+        EXPECT_EQ(HeadingMean(c.current, c.previous), c.mean) << c.previous << " " << c.current;
 }
 
 // Angle between two headings, ignoring the seam.
@@ -138,7 +154,8 @@ TEST_F(LoadLapTest, HeadingsFromPositions) {
 TEST_F(LoadLapTest, SlowSamplesKeepTheirHeadings) {
     // Samples 1 to 4 at or below 1.5 km/h, sample 5 due north: sample 4 averages 180 with P = 0.
     auto recs = Track({{0, 1e-4L}, {0, 1e-4L}, {0, 1e-4L}, {0, 1e-4L}, {0, 1e-4L}, {0, 1e-4L}});
-    for (int k = 1; k <= 4; ++k) recs[k].Speed = k == 4 ? 1.5L : 1;
+    for (int k = 1; k <= 4; ++k)
+        recs[k].Speed = k == 4 ? 1.5L : 1;
     recs[6].Speed = 1.5L;  // a slow last sample keeps its stored heading
     const auto h = Headings(Load(recs));
     EXPECT_EQ(h[0], 7);

@@ -33,12 +33,13 @@ std::string ReadBytes(const std::string& path) {
 std::string LapBytes(const std::vector<TPosDtRec>& records) {
     std::string bytes(records.size() * kLapRecordSize, '\0');
     for (std::size_t k = 0; k < records.size(); ++k)
-        EncodeLapRecord(records[k], reinterpret_cast<unsigned char*>(bytes.data()) + k * kLapRecordSize);
+        EncodeLapRecord(records[k],
+                        reinterpret_cast<unsigned char*>(bytes.data()) + k * kLapRecordSize);
     return bytes;
 }
 
-TPosDtRec Sample(TDateTime dateTime, Extended lat, Extended lon, Extended speed, Extended elapsedSec,
-                 Extended heading) {
+TPosDtRec Sample(TDateTime dateTime, Extended lat, Extended lon, Extended speed,
+                 Extended elapsedSec, Extended heading) {
     TPosDtRec r;
     r.DateTime = dateTime;
     r.Lat = lat;
