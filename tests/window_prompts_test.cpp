@@ -38,6 +38,26 @@ QAbstractButton* ButtonNamed(QMessageBox& box, const QString& text) {
     return nullptr;
 }
 
+// What a message box showed.
+struct BoxSeen {
+    QString Title, Text;
+    QStringList Buttons;
+    QMessageBox::Icon Icon{};
+};
+
+// Records the next message box into `seen`, then lets `answer` close it.
+void WhenBox(BoxSeen& seen, std::function<void(QMessageBox&)> answer) {
+    WhenModal([&seen, answer](QWidget& modal) {
+        auto& box = dynamic_cast<QMessageBox&>(modal);
+        seen = {box.windowTitle(), box.text(), ButtonTexts(box), box.icon()};
+        answer(box);
+    });
+}
+
+void PressReturn(QMessageBox& box) {
+    QTest::keyClick(&box, Qt::Key_Return);
+}
+
 QLineEdit& NameEdit(QWidget& dialog) {
     return *dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
 }
@@ -72,15 +92,8 @@ TEST_F(WindowPromptsTest, WarningBoxAsksYesOrNo) {
          {Case{"Yes", Answer::Yes, true}, Case{"No", Answer::No, false},
           Case{"Escape", Answer::Escape, false}, Case{"closed", Answer::Close, false}}) {
         SCOPED_TRACE(c.Name);
-        QString title, text;
-        QStringList buttons;
-        QMessageBox::Icon icon{};
-        WhenModal([&](QWidget& modal) {
-            auto& box = dynamic_cast<QMessageBox&>(modal);
-            title = box.windowTitle();
-            text = box.text();
-            icon = box.icon();
-            buttons = ButtonTexts(box);
+        BoxSeen seen;
+        WhenBox(seen, [&c](QMessageBox& box) {
             if (c.Given == Answer::Yes) ButtonNamed(box, "はい(&Y)")->click();
             if (c.Given == Answer::No) ButtonNamed(box, "いいえ(&N)")->click();
             if (c.Given == Answer::Escape) QTest::keyClick(&box, Qt::Key_Escape);
@@ -88,31 +101,22 @@ TEST_F(WindowPromptsTest, WarningBoxAsksYesOrNo) {
         });
         EXPECT_EQ(prompts->AskYesNoWarning("laps.csv は既に存在します。\r上書きしますか?"),
                   c.Result);
-        EXPECT_EQ(title, "警告");
-        EXPECT_EQ(text, "laps.csv は既に存在します。\n上書きしますか?");
-        EXPECT_EQ(icon, QMessageBox::Warning);
-        buttons.sort();
-        EXPECT_EQ(buttons, QStringList({"いいえ(&N)", "はい(&Y)"}));
+        EXPECT_EQ(seen.Title, "警告");
+        EXPECT_EQ(seen.Text, "laps.csv は既に存在します。\n上書きしますか?");
+        EXPECT_EQ(seen.Icon, QMessageBox::Warning);
+        seen.Buttons.sort();
+        EXPECT_EQ(seen.Buttons, QStringList({"いいえ(&N)", "はい(&Y)"}));
     }
 }
 
 TEST_F(WindowPromptsTest, InformationBoxHasOk) {
-    QString title, text;
-    QStringList buttons;
-    QMessageBox::Icon icon{};
-    WhenModal([&](QWidget& modal) {
-        auto& box = dynamic_cast<QMessageBox&>(modal);
-        title = box.windowTitle();
-        text = box.text();
-        icon = box.icon();
-        buttons = ButtonTexts(box);
-        QTest::keyClick(&box, Qt::Key_Return);
-    });
+    BoxSeen seen;
+    WhenBox(seen, PressReturn);
     prompts->ShowInformation("laps.csv を出力しました。");
-    EXPECT_EQ(title, "情報");
-    EXPECT_EQ(text, "laps.csv を出力しました。");
-    EXPECT_EQ(icon, QMessageBox::Information);
-    EXPECT_EQ(buttons, QStringList({"OK"}));
+    EXPECT_EQ(seen.Title, "情報");
+    EXPECT_EQ(seen.Text, "laps.csv を出力しました。");
+    EXPECT_EQ(seen.Icon, QMessageBox::Information);
+    EXPECT_EQ(seen.Buttons, QStringList({"OK"}));
 }
 
 TEST_F(WindowPromptsTest, SaveDialogOffersThePresetAndConfirmsReplacing) {
@@ -183,22 +187,13 @@ TEST_F(WindowPromptsTest, OpenDialogPicksALapFileFromTheFolderSet) {
 
 TEST_F(WindowPromptsTest, ErrorBoxHasTheStopIconAndOk) {
     SetErrorBoxDisplay({});  // the real box, not the test's record
-    QString title, text;
-    QStringList buttons;
-    QMessageBox::Icon icon{};
-    WhenModal([&](QWidget& modal) {
-        auto& box = dynamic_cast<QMessageBox&>(modal);
-        title = box.windowTitle();
-        text = box.text();
-        icon = box.icon();
-        buttons = ButtonTexts(box);
-        QTest::keyClick(&box, Qt::Key_Return);
-    });
+    BoxSeen seen;
+    WhenBox(seen, PressReturn);
     RunHandler([] { throw InOutError(2); });
-    EXPECT_EQ(title, "window_tests");
-    EXPECT_EQ(text, "ファイルが見つかりません.");
-    EXPECT_EQ(icon, QMessageBox::Critical);
-    EXPECT_EQ(buttons, QStringList({"OK"}));
+    EXPECT_EQ(seen.Title, "window_tests");
+    EXPECT_EQ(seen.Text, "ファイルが見つかりません.");
+    EXPECT_EQ(seen.Icon, QMessageBox::Critical);
+    EXPECT_EQ(seen.Buttons, QStringList({"OK"}));
 }
 
 }  // namespace
