@@ -132,6 +132,16 @@ struct Digits18 {
 Digits18 ToDigits18(std::uint64_t m, int e) {
     const int k = 17 - FloorLog10Pow2(e) - (m > kNextPow10Significand[e - kFastMinExp]);
     const int s = 63 - e;  // 8..125
+    if (k <= 19) {
+        // Magnitudes from 0.01 on: m × 10^k fits 128 bits.
+        const U128 product = U128(m) * kPow10[k];
+        std::uint64_t d = static_cast<std::uint64_t>(product >> s);
+        const U128 rem = product & ((U128(1) << s) - 1);
+        const U128 half = U128(1) << (s - 1);
+        d += rem > half || (rem == half && (d & 1));
+        if (d == kTen18) return {kTen17, k - 1};
+        return {d, k};
+    }
     const U128 p = kPow10Wide[k];
     const U128 lo = U128(m) * static_cast<std::uint64_t>(p);
     const U128 hi = U128(m) * static_cast<std::uint64_t>(p >> 64);
