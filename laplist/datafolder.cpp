@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "common/names.h"
+#include "lapdata/lapfile.h"
 
 namespace {
 
@@ -152,10 +153,23 @@ std::string CommonAppDataFolder(const std::string& prefix) {
     return prefix + "/drive_c/ProgramData";
 }
 
+std::string ResolveFolderIgnoringCase(const std::string& folder) {
+    std::string resolved = !folder.empty() && folder.front() == '/' ? "/" : "";
+    std::size_t from = 0;
+    while (from < folder.size()) {
+        std::size_t to = folder.find('/', from);
+        if (to == std::string::npos) to = folder.size();
+        if (to > from)
+            resolved = FindFileIgnoringCase(resolved, folder.substr(from, to - from)) + "/";
+        from = to + 1;
+    }
+    return resolved;
+}
+
 std::string TempDirByAppData(const std::string& prefix) {
     std::string folder = CommonAppDataFolder(prefix);
     if (!folder.empty() && folder.back() == '/') folder.pop_back();
-    return folder + "/Laprix/temp/";
+    return ResolveFolderIgnoringCase(folder + "/Laprix/temp/");
 }
 
 std::optional<std::string> ReadInstallPath(const std::string& userReg) {
@@ -210,5 +224,5 @@ std::string MapWindowsPath(const std::string& prefix, const std::string& windows
 std::string TempDirByRegistry(const std::string& prefix) {
     const auto installPath = ReadInstallPath(prefix + "/user.reg");
     if (!installPath || installPath->empty()) return {};
-    return MapWindowsPath(prefix, *installPath + "Temp\\");
+    return ResolveFolderIgnoringCase(MapWindowsPath(prefix, *installPath + "Temp\\"));
 }

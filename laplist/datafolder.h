@@ -14,6 +14,12 @@ std::string WinePrefix();
 // The machine-wide application-data folder of the prefix.
 std::string CommonAppDataFolder(const std::string& prefix);
 
+// Windows and Wine find a path whatever the letter case of its names; so
+// does this: each name of `folder` that does not exist as written becomes
+// the entry of the same name ignoring ASCII case, where there is one. The
+// result ends with '/'.
+std::string ResolveFolderIgnoringCase(const std::string& folder);
+
 // Version 2.0.0: the application-data folder + "/Laprix/temp/".
 std::string TempDirByAppData(const std::string& prefix);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 
 #include "tests/testutil.h"
@@ -101,6 +102,29 @@ TEST(DataFolder, NoRegistryFileMeansNoFolder) {
     ScratchDir prefix;
     EXPECT_EQ(ReadInstallPath(prefix / "user.reg"), std::nullopt);
     EXPECT_EQ(TempDirByRegistry(prefix / "none"), "");
+}
+
+}  // namespace
+
+namespace {
+
+// Wine finds folders whatever the case of their names, and so do both lookups.
+TEST(DataFolder, FoldersAreFoundWhateverTheirLetterCase) {
+    ScratchDir prefix;
+    std::string root = prefix.Path();
+    root.pop_back();
+    std::filesystem::create_directories(prefix / "drive_c/ProgramData/LAPRIX/Temp");
+    EXPECT_EQ(TempDirByAppData(root), prefix / "drive_c/ProgramData/LAPRIX/Temp/");
+
+    std::filesystem::create_directories(prefix / "drive_c/Program Files/laprix/TEMP");
+    std::filesystem::create_directory(prefix / "dosdevices");
+    std::filesystem::create_directory_symlink("../drive_c", prefix / "dosdevices/c:");
+    WriteBytes(prefix / "user.reg",
+               "[Software\\\\Laprix]\n\"InstallPath\"=\"C:\\\\Program Files\\\\Laprix\\\\\"\n");
+    EXPECT_EQ(TempDirByRegistry(root), prefix / "dosdevices/c:/Program Files/laprix/TEMP/");
+
+    // A folder that exists in no case keeps the names as written.
+    EXPECT_EQ(ResolveFolderIgnoringCase(prefix / "none/Sub/"), prefix / "none/Sub/");
 }
 
 }  // namespace
