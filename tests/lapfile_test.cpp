@@ -112,8 +112,11 @@ TEST(ReadLapFile, OpenFailureIsAnInOutError) {
     ScratchDir dir;
     if (!MakeUnopenableLapFile(dir / "Temp0001.dtb")) GTEST_SKIP() << "no unopenable file here";
     EXPECT_EQ(ReadError(dir / "Temp0001.dtb"), "ファイルへのアクセスが拒否されました");
+}
 
+TEST(ReadLapFile, OpenFailureWithoutDescriptorsIsAnInOutError) {
     if (!NoMoreFiles::Usable()) GTEST_SKIP() << "descriptor limit not usable in this build";
+    ScratchDir dir;
     WriteBytes(dir / "lap.dtb", LapBytes({Numbered(0)}));
     NoMoreFiles limit;
     EXPECT_EQ(ReadError(dir / "lap.dtb"), "オープンしたファイルが多すぎます");
