@@ -72,19 +72,18 @@ struct MedianWindow {
     }
 };
 
+// The final smoothing of one source field into its target at inner sample i.
 template <class Field>
-void SmoothField(std::vector<TCalcDtRec>& c, std::size_t C, FilterMode mode, Field source,
-                 Field target) {
-    for (std::size_t i = 1; i + 1 < C; ++i) {
-        if (mode == FilterMode::Coarse)
-            c[i].*target = c[i].*source;
-        else if (i == 1)
-            c[i].*target = (c[1].*source + c[2].*source) / 2;
-        else if (i == C - 2)
-            c[i].*target = (c[C - 2].*source + c[C - 3].*source) / 2;
-        else
-            c[i].*target = (c[i].*source + c[i - 1].*source + c[i + 1].*source) / 3;
-    }
+void SmoothAt(std::vector<TCalcDtRec>& c, std::size_t C, FilterMode mode, std::size_t i,
+              Field source, Field target) {
+    if (mode == FilterMode::Coarse)
+        c[i].*target = c[i].*source;
+    else if (i == 1)
+        c[i].*target = (c[1].*source + c[2].*source) / 2;
+    else if (i == C - 2)
+        c[i].*target = (c[C - 2].*source + c[C - 3].*source) / 2;
+    else
+        c[i].*target = (c[i].*source + c[i - 1].*source + c[i + 1].*source) / 3;
 }
 
 }  // namespace
@@ -238,20 +237,26 @@ void CalcLap(TLapDtRec& lap, const Extended* cosLat) {
 void Accelerate(TLapDtRec& lap) {
     const auto C = static_cast<std::size_t>(lap.Count);
     std::vector<TCalcDtRec>& c = lap.CalcData;
+    if (C < 3) return;
+    Extended previousMps = c[0].Speed / kKmhPerMps;  // V_(i−1) / 3.6, carried along
     for (std::size_t i = 1; i + 1 < C; ++i) {
         c[i].RadiusAvg = ClampRadius(c[i].RadiusAvg);
-        const Extended v = c[i].Speed / kKmhPerMps;
-        c[i].LateralG = c[i].RadiusAvg > 0 ? (v * v / c[i].RadiusAvg / kGravity) * c[i].TurnDir : 0;
+        const Extended mps = c[i].Speed / kKmhPerMps;
+        c[i].LateralG =
+            c[i].RadiusAvg > 0 ? (mps * mps / c[i].RadiusAvg / kGravity) * c[i].TurnDir : 0;
         const Extended dt = lap.PosData[i].ElapsedSec - lap.PosData[i - 1].ElapsedSec;
-        c[i].LongitudinalG =
-            dt > 0 ? (c[i].Speed / kKmhPerMps - c[i - 1].Speed / kKmhPerMps) / dt / kGravity : 0;
+        c[i].LongitudinalG = dt > 0 ? (mps - previousMps) / dt / kGravity : 0;
+        previousMps = mps;
     }
 }
 
 void SmoothLap(std::vector<TCalcDtRec>& c, std::size_t C, FilterMode mode) {
-    SmoothField(c, C, mode, &TCalcDtRec::RadiusAvg, &TCalcDtRec::RadiusSm);
-    SmoothField(c, C, mode, &TCalcDtRec::LateralG, &TCalcDtRec::LateralGSm);
-    SmoothField(c, C, mode, &TCalcDtRec::LongitudinalG, &TCalcDtRec::LongitudinalGSm);
+    // The three targets are read by none of the three, so one pass does all.
+    for (std::size_t i = 1; i + 1 < C; ++i) {
+        SmoothAt(c, C, mode, i, &TCalcDtRec::RadiusAvg, &TCalcDtRec::RadiusSm);
+        SmoothAt(c, C, mode, i, &TCalcDtRec::LateralG, &TCalcDtRec::LateralGSm);
+        SmoothAt(c, C, mode, i, &TCalcDtRec::LongitudinalG, &TCalcDtRec::LongitudinalGSm);
+    }
 }
 
 void CalcLap(std::int32_t slot) {
