@@ -1,33 +1,21 @@
 #include "common/names.h"
 
-namespace {
-
-bool IsContinuationByte(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
-
 std::size_t Utf8Length(std::string_view text) {
     std::size_t n = 0;
     for (char c : text)
-        n += IsContinuationByte(c) ? 0 : 1;
+        n += IsUtf8ContinuationByte(c) ? 0 : 1;
     return n;
 }
 
 std::string Utf8Substr(std::string_view text, std::size_t first, std::size_t count) {
     std::size_t begin = 0, index = 0;
     for (; begin < text.size(); ++begin) {
-        if (IsContinuationByte(text[begin])) continue;
+        if (IsUtf8ContinuationByte(text[begin])) continue;
         if (index++ == first) break;
     }
     std::size_t end = begin, taken = 0;
     while (end < text.size()) {
-        if (!IsContinuationByte(text[end]) && taken++ == count) break;
+        if (!IsUtf8ContinuationByte(text[end]) && taken++ == count) break;
         ++end;
     }
     return std::string(text.substr(begin, end - begin));

@@ -6,24 +6,12 @@
 
 #include "common/names.h"
 
-namespace {
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool IsContinuationByte(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-}  // namespace
-
 bool IsLapFileName(std::string_view name) {
     if (name.size() < 12) return false;
     if (!EqualIgnoringAsciiCase(name.substr(0, 4), "Temp")) return false;
     if (!EqualIgnoringAsciiCase(name.substr(name.size() - 4), ".dtb")) return false;
     // Each '?' stands for one character, which may take several bytes.
-    return Utf8Length(name.substr(4, name.size() - 8)) == 4 && !IsContinuationByte(name[4]);
+    return Utf8Length(name.substr(4, name.size() - 8)) == 4 && !IsUtf8ContinuationByte(name[4]);
 }
 
 bool LapFileNameLess(std::string_view a, std::string_view b) {
