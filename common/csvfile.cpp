@@ -36,7 +36,7 @@ std::string Convert(std::string_view input, const char* to, const char* from) {
         ::iconv_close(cd);
         // Name the character that could not be converted.
         std::size_t len = 1;
-        while (len < inLeft && len < 4 && (static_cast<unsigned char>(in[len]) & 0xC0) == 0x80)
+        while (len < inLeft && len < 4 && IsUtf8ContinuationByte(in[len]))
             ++len;
         throw std::runtime_error("Shift-JIS に変換できない文字があります: " +
                                  std::string(in, std::min(len, inLeft)));

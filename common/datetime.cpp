@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "common/names.h"
+
 namespace {
 
 // Day numbers of 0001-01-01 and 9999-12-31.
@@ -39,9 +41,7 @@ void AppendDigits(std::string& out, int value, int width) {
 bool StartsWithIgnoringCase(std::string_view text, std::size_t at, std::string_view token) {
     if (text.size() - at < token.size()) return false;
     for (std::size_t i = 0; i < token.size(); ++i) {
-        char c = text[at + i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != token[i]) return false;
+        if (LowerAscii(text[at + i]) != token[i]) return false;
     }
     return true;
 }
