@@ -38,11 +38,6 @@ struct TPosDtRec {
 
 // Decodes one 128-byte record; the gap bytes between fields are never read.
 inline void DecodeLapRecord(const unsigned char* bytes, TPosDtRec& rec);
-inline TPosDtRec DecodeLapRecord(const unsigned char* bytes) {
-    TPosDtRec rec;
-    DecodeLapRecord(bytes, rec);
-    return rec;
-}
 // Writes a record with zero gap bytes (for tools and tests).
 void EncodeLapRecord(const TPosDtRec& rec, unsigned char* bytes);
 
