@@ -10,11 +10,11 @@
 
 #include <filesystem>
 
-#include "common/csvfile.h"
+#include "text/csvfile.h"
 #include "export/overlay.h"
 #include "lapdata/loadlap.h"
 #include "laplist/lapfiles.h"
-#include "laplist/laplistwalk.h"
+#include "laplist/laplist.h"
 #include "tools/sessiongen.h"
 
 extern char** environ;
@@ -36,9 +36,9 @@ struct Session {
                      .string() +
                  "/";
         SessionOptions options;
-        options.Laps = kLaps;
-        options.SampleHz = 20;
-        options.SamplesPerLap = kSamples;
+        options.laps = kLaps;
+        options.sampleHz = 20;
+        options.samplesPerLap = kSamples;
         for (const std::string& path : WriteSession(Folder, options))
             Bytes += static_cast<std::int64_t>(std::filesystem::file_size(path));
         Names = FindLapFileNames(Folder);
@@ -66,7 +66,7 @@ BENCHMARK(BM_LapListWalk)->Unit(benchmark::kMillisecond);
 // Stage 1 of the export: every lap loaded and derived into the slot.
 void BM_ExportLoadLaps(benchmark::State& state) {
     const Session& s = TheSession();
-    TLapDtRec slot;
+    Lap slot;
     for (auto _ : state) {
         for (const std::string& name : s.Names) {
             slot.Count = 0;
@@ -81,7 +81,7 @@ BENCHMARK(BM_ExportLoadLaps)->Unit(benchmark::kMillisecond);
 // Stage 2: the lines of one loaded lap, a hundred times.
 void BM_ExportLines(benchmark::State& state) {
     const Session& s = TheSession();
-    TLapDtRec lap;
+    Lap lap;
     LoadLap(lap, s.Folder + s.Names.front());
     for (auto _ : state) {
         CsvLines lines;
@@ -98,7 +98,7 @@ BENCHMARK(BM_ExportLines)->Unit(benchmark::kMillisecond);
 // to disk, rename).
 void BM_ExportWrite(benchmark::State& state) {
     const Session& s = TheSession();
-    TLapDtRec lap;
+    Lap lap;
     LoadLap(lap, s.Folder + s.Names.front());
     CsvLines lines;
     ReferenceTime reference;

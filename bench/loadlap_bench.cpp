@@ -12,15 +12,15 @@ void BM_LoadLapWarm(benchmark::State& state) {
     const std::string folder =
         (std::filesystem::temp_directory_path() / "l2q-bench-loadlap").string();
     SessionOptions options;
-    options.Laps = 1;
-    options.SampleHz = 20;
-    options.SamplesPerLap = static_cast<int>(state.range(0));
+    options.laps = 1;
+    options.sampleHz = 20;
+    options.samplesPerLap = static_cast<int>(state.range(0));
     const std::string path = WriteSession(folder, options).front();
-    TLapDtRec slot;
+    Lap slot;
     for (auto _ : state) {
         slot.Count = 0;
         LoadLap(slot, path);
-        benchmark::DoNotOptimize(slot.CalcData.data());
+        benchmark::DoNotOptimize(slot.track.data());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
     std::filesystem::remove_all(folder);
@@ -36,7 +36,7 @@ void BM_DecodeLapRecord(benchmark::State& state) {
     const auto recs = MakeLapSamples(options, 0);
     for (std::size_t k = 0; k < 1024; ++k)
         EncodeLapRecord(recs[k % recs.size()], bytes.data() + k * kLapRecordSize);
-    TPosDtRec rec;
+    Sample rec;
     for (auto _ : state) {
         for (std::size_t k = 0; k < 1024; ++k) {
             DecodeLapRecord(bytes.data() + k * kLapRecordSize, rec);

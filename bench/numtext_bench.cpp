@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/numtext.h"
+#include "text/numtext.h"
 #include "tests/numtext_reference.h"
 
 namespace {

@@ -11,9 +11,9 @@
 #include <fstream>
 #include <string>
 
-#include "window/form1.h"
-#include "window/qttexts.h"
-#include "window/unit1.h"
+#include "gui/qt/form1.h"
+#include "gui/qt/qttexts.h"
+#include "gui/qt/unit1.h"
 
 namespace {
 

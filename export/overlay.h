@@ -1,47 +1,62 @@
-// The overlay CSV for Quorbel: of the laps selected in the lap list
-// (ButtonCnvClick) and of lap files picked one by one (Button1Click).
+// The overlay CSV for Quorbel: of laps selected in the lap list, and of lap
+// files picked one by one. Each export is one step: the laps in order and
+// the target in, the file written and what happened out.
 #pragma once
 
-#include <cstdint>
+#include <cstddef>
 #include <string>
+#include <vector>
 
-#include "common/csvfile.h"
-#include "common/datetime.h"
-#include "export/prompts.h"
-#include "lapdata/lapslot.h"
-#include "laplist/lapgrid.h"
+#include "lapdata/lap.h"
+#include "laplist/laplist.h"
+#include "text/datetime.h"
 
 inline constexpr const char* kOverlayHeader = "Time,LapTm,X,Y,Spd,XG,YG,DistKm";
-inline constexpr const char* kChosenFilesHeader = "Time,LapTm,X,Y,Spd,XG,YG";
+inline constexpr const char* kPickedFilesHeader = "Time,LapTm,X,Y,Spd,XG,YG";
 
-// The time axis shared by all laps of one export, set by the first lap that
-// yields samples.
-struct ReferenceTime {
-    bool Set = false;
-    TDateTime Value = 0;
+// A lap to export: the file, and how the user knows it (its data number in
+// the lap list, or the picked file's path).
+struct LapSource {
+    std::string label;
+    std::string path;
 };
 
-// The reference time a lap sets: the first sample whose millisecond part is
-// a multiple of 100 (samples that cannot be shown passed over), else
-// sample 0. The lap holds at least one sample.
-TDateTime ReferenceTimeOf(const TLapDtRec& lap);
+enum class ExportStatus {
+    Written,          // the target holds the laps that loaded
+    NothingToExport,  // no lap was given: nothing written
+    NoLapLoaded,      // not one lap loaded: nothing written
+};
+
+struct ExportOutcome {
+    ExportStatus status = ExportStatus::NothingToExport;
+    std::vector<std::string> skipped;  // labels of the laps that did not load, in order
+};
+
+// The laps of rows `first` to `last` (indices into `rows`) of the lap list
+// of `folder`, each found by its data number as "temp" + number + ".dtb"
+// whatever the letter case; the folder is listed once.
+std::vector<LapSource> SelectedLapSources(const std::string& folder,
+                                          const std::vector<LapRow>& rows, std::size_t first,
+                                          std::size_t last);
+
+// The overlay CSV of the selected laps: every sample on one time axis, then
+// ten closing lines. Laps that are missing or no lap files are skipped; an
+// Error ends the export with the target untouched.
+ExportOutcome ExportSelectedLaps(const std::vector<LapSource>& laps, const std::string& target);
+
+// The overlay CSV, without DistKm and closing lines, of lap files picked in
+// this order. A path whose letter case differs from the file's is found.
+ExportOutcome ExportPickedLapFiles(const std::vector<std::string>& paths,
+                                   const std::string& target);
+
+// The time axis shared by all laps of one export, set by the first lap that
+// yields samples: its first sample whose millisecond part is a multiple of
+// 100 (samples that cannot be shown passed over), else sample 0.
+DateTime ReferenceTimeOf(const Lap& lap);
 
 // Seconds from the reference time to `dateTime`, negative before it.
-double SecondsFromReference(TDateTime dateTime, TDateTime reference);
+double SecondsFromReference(DateTime dateTime, DateTime reference);
 
 // Appends the columns after Time of sample i's line, each with its leading
 // comma: LapTm, X, Y, Spd, XG, YG and, when `withDistKm`, DistKm.
-void AppendOverlayTail(std::string& out, const TLapDtRec& lap, std::int32_t i, bool withDistKm);
-
-// Appends the lines of a loaded lap: one per sample, then with
-// `closingLines` the ten lines that hold the picture after the last sample.
-// The first lap to come here sets the reference time.
-void AddOverlayLines(CsvLines& lines, const TLapDtRec& lap, ReferenceTime& reference,
-                     bool withDistKm, bool closingLines);
-
-// The export button: the laps of the rows selected in `grid`, loaded from
-// `TempDir` into LapDt[0] one at a time, into one CSV of the user's choice.
-void ButtonCnvClick(const std::string& TempDir, const LapGrid& grid, ExportPrompts& prompts);
-
-// The hidden command: lap files picked one by one, in the order picked.
-void Button1Click(const std::string& TempDir, ExportPrompts& prompts);
+void AppendOverlayTail(std::string& out, const Lap& lap, std::size_t i, bool withDistKm);

@@ -1,84 +1,74 @@
 #include "export/rawlog.h"
 
-#include <new>
-#include <stdexcept>
-
-#include "common/csvfile.h"
-#include "common/ioerror.h"
-#include "common/names.h"
-#include "common/numtext.h"
+#include "export/csvwriter.h"
+#include "platform/files.h"
+#include "text/datetime.h"
+#include "text/numtext.h"
 
 namespace {
 
-// Reads the lap file into `PosBuf`; false (and PosBuf untouched) when it is
-// not a lap file.
-bool ReadIntoPosBuf(const std::string& path, std::vector<TPosDtRec>& PosBuf) {
-    const auto outcome = ReadLapFile(
-        path,
-        [&PosBuf](std::size_t count) {
-            PosBuf.clear();
-            try {
-                PosBuf.reserve(count);
-            } catch (const std::bad_alloc&) {
-                PosBuf = {};
-                throw OutOfMemoryError();
-            } catch (const std::length_error&) {
-                PosBuf = {};
-                throw OutOfMemoryError();
-            }
-        },
-        [&PosBuf](const TPosDtRec& rec) { PosBuf.push_back(rec); });
-    return outcome == LapFileOutcome::Read;
-}
+// Reads the records straight into the caller's buffer.
+class RawLogReader final : public LapFileReader {
+  public:
+    explicit RawLogReader(std::vector<Sample>& records) : records_(records) {}
+    void Start(std::size_t count) override {
+        records_.clear();
+        records_.reserve(count);
+    }
+    void Records(const unsigned char* bytes, std::size_t count) override {
+        for (std::size_t k = 0; k < count; ++k)
+            DecodeSample(bytes + k * kLapRecordSize, records_.emplace_back());
+    }
+
+  private:
+    std::vector<Sample>& records_;
+};
 
 }  // namespace
 
-void AppendRawLogLine(std::string& out, const TPosDtRec& rec) {
+bool ReadRawLog(const std::string& path, std::vector<Sample>& records) {
+    RawLogReader reader(records);
+    try {
+        return ReadLapFile(platform::FindPathIgnoringCase(path), reader);
+    } catch (...) {
+        records = {};  // never half a lap, nor the memory it took
+        throw;
+    }
+}
+
+void ExportRawLog(const std::vector<Sample>& records, const std::string& target) {
+    CsvWriter out(target);
+    out.AddLine(kRawLogHeader);
+    for (const Sample& record : records) {
+        AppendRawLogLine(out.Line(), record);
+        out.EndLine();
+    }
+    out.Commit();
+}
+
+void AppendRawLogLine(std::string& out, const Sample& rec) {
     // An unshowable date-time leaves its field empty; the comma stays.
-    AppendDateTime(out, "yyyy/mm/dd hh:nn:ss.zzz", rec.DateTime);
+    AppendDateTime(out, "yyyy/mm/dd hh:nn:ss.zzz", rec.dateTime);
     out += ',';
-    AppendDateTime(out, "hh:nn:ss.zzz", rec.Elapsed);
+    AppendDateTime(out, "hh:nn:ss.zzz", rec.elapsed);
     out += ',';
-    AppendFixed(out, rec.ElapsedSec, 3);
+    AppendFixed(out, rec.elapsedSec, 3);
     out += ',';
-    AppendFixed(out, rec.Lat, 7);
+    AppendFixed(out, rec.lat, 7);
     out += ',';
-    AppendFixed(out, rec.Lon, 7);
+    AppendFixed(out, rec.lon, 7);
     out += ',';
-    AppendFixed(out, rec.Alt, 2);
+    AppendFixed(out, rec.alt, 2);
     out += ',';
-    AppendFixed(out, rec.Speed, 2);
+    AppendFixed(out, rec.speed, 2);
     out += ',';
     // The file keeps the course turned by 180 degrees; the log shows the compass.
-    Extended compass = rec.Heading + 180;
+    Extended compass = rec.heading + 180;
     if (compass >= 360) compass -= 360;
     AppendFixed(out, compass, 2);
     out += ',';
-    AppendFixed(out, rec.DistKm, 3);
+    AppendFixed(out, rec.distKm, 3);
     out += ',';
-    AppendInt(out, rec.SatCount);
+    AppendInt(out, rec.satCount);
 }
 
-void ButtonGoClick(const std::string& TempDir, ExportPrompts& prompts,
-                   std::vector<TPosDtRec>& PosBuf) {
-    prompts.SetOpenFolder(TempDir);
-    const auto path = prompts.AskOpenPath();
-    if (!path) return;
-    if (!ReadIntoPosBuf(*path, PosBuf)) return;
-    const auto entered = prompts.AskSavePath(ChangeExtToCsv(FileNameOf(*path)));
-    if (!entered) {
-        PosBuf = {};
-        return;
-    }
-    const std::string target = ChangeExtToCsv(*entered);
-
-    CsvLines lines;
-    lines.Add(kRawLogHeader);
-    std::string line;
-    for (const TPosDtRec& rec : PosBuf) {
-        line.clear();
-        AppendRawLogLine(line, rec);
-        lines.Add(line);
-    }
-    WriteCsvFile(target, lines);
-}

@@ -5,13 +5,10 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <optional>
 #include <string>
-#include <vector>
 
-#include "common/datetime.h"
-#include "common/extended.h"
+#include "text/datetime.h"
+#include "text/extended.h"
 
 constexpr std::size_t kLapRecordSize = 128;
 
@@ -23,69 +20,71 @@ constexpr std::size_t kOffDateTime = 0, kOffElapsed = 8, kOffElapsedSec = 16, kO
 }
 
 // One GPS sample as held in memory.
-struct TPosDtRec {
-    TDateTime DateTime = 0;   // when the sample was taken
-    TDateTime Elapsed = 0;    // time since the start of the lap, as a day fraction
-    Extended ElapsedSec = 0;  // time since the start of the lap, seconds
-    Extended Lat = 0;         // degrees, north positive
-    Extended Lon = 0;         // degrees, east positive
-    Extended Alt = 0;         // in the logger's unit
-    Extended Speed = 0;       // km/h
-    Extended Heading = 0;     // compass course + 180, reduced below 360
-    Extended DistKm = 0;      // distance since the start of the lap
-    std::int32_t SatCount = 0;
+struct Sample {
+    DateTime dateTime = 0;    // when the sample was taken
+    DateTime elapsed = 0;     // time since the start of the lap, as a day fraction
+    Extended elapsedSec = 0;  // time since the start of the lap, seconds
+    Extended lat = 0;         // degrees, north positive
+    Extended lon = 0;         // degrees, east positive
+    Extended alt = 0;         // in the logger's unit
+    Extended speed = 0;       // km/h
+    Extended heading = 0;     // compass course + 180, reduced below 360
+    Extended distKm = 0;      // distance since the start of the lap
+    std::int32_t satCount = 0;
 };
 
 // Decodes one 128-byte record; the gap bytes between fields are never read.
-inline void DecodeLapRecord(const unsigned char* bytes, TPosDtRec& rec);
+inline void DecodeSample(const unsigned char* bytes, Sample& sample);
 // Writes a record with zero gap bytes (for tools and tests).
-void EncodeLapRecord(const TPosDtRec& rec, unsigned char* bytes);
+void EncodeSample(const Sample& sample, unsigned char* bytes);
 
-enum class LapFileOutcome { Read, NotALapFile };
+// Receives a lap file as it is read: Start(N) once with the number of
+// records, then Records for each run of whole records, in file order.
+class LapFileReader {
+  public:
+    virtual void Start(std::size_t records) = 0;
+    virtual void Records(const unsigned char* records, std::size_t count) = 0;
+
+  protected:
+    ~LapFileReader() = default;
+};
 
 // Reads a lap file: a missing entry, something that is not a regular file or
-// a size that is not a multiple of 128 is NotALapFile, silently. Otherwise
-// onCount(N) is called once before the file is opened, then onRecords for
-// each run of whole records read, in file order. A file that shrinks while
-// read ends early with the complete records read so far. Open and read
-// failures throw InOutError, with the file closed first.
-LapFileOutcome ReadLapFileRecords(
-    const std::string& path, const std::function<void(std::size_t)>& onCount,
-    const std::function<void(const unsigned char* records, std::size_t count)>& onRecords);
+// a size that is not a multiple of 128 is no lap file (false), silently. A
+// file that shrinks while read ends early with the complete records read so
+// far. Open and read failures throw Error.
+bool ReadLapFile(const std::string& path, LapFileReader& reader);
 
-// The same, one decoded record at a time: onRecord(const TPosDtRec&).
-template <class OnCount, class OnRecord>
-LapFileOutcome ReadLapFile(const std::string& path, OnCount&& onCount, OnRecord&& onRecord) {
-    TPosDtRec rec;
-    return ReadLapFileRecords(path, onCount, [&](const unsigned char* bytes, std::size_t count) {
-        for (std::size_t k = 0; k < count; ++k) {
-            DecodeLapRecord(bytes + k * kLapRecordSize, rec);
-            onRecord(static_cast<const TPosDtRec&>(rec));
+// The same, one decoded sample at a time.
+template <class OnSample>
+bool ReadLapSamples(const std::string& path, OnSample&& onSample) {
+    struct Decoder final : LapFileReader {
+        OnSample& onSample;
+        explicit Decoder(OnSample& f) : onSample(f) {}
+        void Start(std::size_t) override {}
+        void Records(const unsigned char* bytes, std::size_t count) override {
+            Sample sample;
+            for (std::size_t k = 0; k < count; ++k) {
+                DecodeSample(bytes + k * kLapRecordSize, sample);
+                onSample(static_cast<const Sample&>(sample));
+            }
         }
-    });
+    } decoder(onSample);
+    return ReadLapFile(path, decoder);
 }
 
-// All records of a lap file, or nothing for NotALapFile.
-std::optional<std::vector<TPosDtRec>> ReadLapFile(const std::string& path);
-
-// The path of the entry in `folder` (with its trailing '/', or empty for the
-// current folder) whose name equals `name` ignoring ASCII letter case. An
-// exact match wins; otherwise the first match in byte order. When nothing
-// matches, folder + name.
-std::string FindFileIgnoringCase(const std::string& folder, const std::string& name);
-
-inline void DecodeLapRecord(const unsigned char* b, TPosDtRec& r) {
+inline void DecodeSample(const unsigned char* b, Sample& s) {
     using namespace lap_record;
-    r.DateTime = std::bit_cast<double>(LoadLE64(b + kOffDateTime));
-    r.Elapsed = std::bit_cast<double>(LoadLE64(b + kOffElapsed));
-    r.ElapsedSec = DecodeExtended(b + kOffElapsedSec);
-    r.Lat = DecodeExtended(b + kOffLat);
-    r.Lon = DecodeExtended(b + kOffLon);
-    r.Alt = DecodeExtended(b + kOffAlt);
-    r.Speed = DecodeExtended(b + kOffSpeed);
-    r.Heading = DecodeExtended(b + kOffHeading);
-    r.DistKm = DecodeExtended(b + kOffDistKm);
-    const unsigned char* s = b + kOffSatCount;
-    r.SatCount = static_cast<std::int32_t>(std::uint32_t(s[0]) | std::uint32_t(s[1]) << 8 |
-                                           std::uint32_t(s[2]) << 16 | std::uint32_t(s[3]) << 24);
+    s.dateTime = std::bit_cast<double>(LoadLE64(b + kOffDateTime));
+    s.elapsed = std::bit_cast<double>(LoadLE64(b + kOffElapsed));
+    s.elapsedSec = DecodeExtended(b + kOffElapsedSec);
+    s.lat = DecodeExtended(b + kOffLat);
+    s.lon = DecodeExtended(b + kOffLon);
+    s.alt = DecodeExtended(b + kOffAlt);
+    s.speed = DecodeExtended(b + kOffSpeed);
+    s.heading = DecodeExtended(b + kOffHeading);
+    s.distKm = DecodeExtended(b + kOffDistKm);
+    const unsigned char* c = b + kOffSatCount;
+    s.satCount = static_cast<std::int32_t>(std::uint32_t(c[0]) | std::uint32_t(c[1]) << 8 |
+                                           std::uint32_t(c[2]) << 16 | std::uint32_t(c[3]) << 24);
 }

@@ -1,13 +1,11 @@
 #include "lapdata/loadlap.h"
 
 #include <cmath>
-#include <limits>
-#include <new>
 
-#include "common/ioerror.h"
-#include "common/names.h"
-#include "lapdata/calclap.h"
+#include "lapdata/derive.h"
+#include "lapdata/derive_detail.h"
 #include "lapdata/trackconst.h"
+#include "text/names.h"
 
 namespace {
 
@@ -17,13 +15,13 @@ namespace {
 struct HeadingStep {
     Extended previous = 0;  // P, the previous bearing
 
-    // cosLat is cos(Lat_i / 180 × π) of sample i.
-    void Run(std::vector<TPosDtRec>& pos, std::size_t i, std::size_t n, Extended cosLat) {
-        if (i < 1 || !(pos[i].Speed > 1.5L)) return;
-        const TPosDtRec& cur = pos[i];
-        const TPosDtRec& prev = pos[i - 1];
-        const Extended e = (cur.Lon - prev.Lon) * cosLat;
-        const Extended nStep = cur.Lat - prev.Lat;
+    // cosLat is cos(lat_i / 180 × π) of sample i.
+    void Run(std::vector<Sample>& pos, std::size_t i, std::size_t n, Extended cosLat) {
+        if (i < 1 || !(pos[i].speed > 1.5L)) return;
+        const Sample& cur = pos[i];
+        const Sample& prev = pos[i - 1];
+        const Extended e = (cur.lon - prev.lon) * cosLat;
+        const Extended nStep = cur.lat - prev.lat;
         Extended b;
         if (e * e + nStep * nStep > 0) {
             Extended a = std::acos(e / std::sqrt(e * e + nStep * nStep)) / kPi * 180;
@@ -31,15 +29,69 @@ struct HeadingStep {
             b = 360 - (a + 90);
             if (b < 0) b = b + 360;
         } else {
-            b = cur.Heading;
+            b = cur.heading;
             previous = b;
         }
         if (i == 1) previous = b;
-        pos[i - 1].Heading = HeadingMean(b, previous);
-        if (i == n - 1) pos[i].Heading = b;
+        pos[i - 1].heading = HeadingMean(b, previous);
+        if (i == n - 1) pos[i].heading = b;
         previous = b;
     }
 };
+
+// Decodes the records straight into the lap, keeping the summary and the
+// headings up to date as they come.
+class LapLoader final : public LapFileReader {
+  public:
+    LapLoader(Lap& lap, std::vector<Extended>& cosLat) : lap_(lap), cosLat_(cosLat) {}
+
+    void Start(std::size_t records) override {
+        n_ = records;
+        lap_.samples.resize(records);
+        cosLat_.resize(records);
+    }
+
+    void Records(const unsigned char* bytes, std::size_t records) override {
+        for (std::size_t r = 0; r < records; ++r, ++loaded_) {
+            const std::size_t k = loaded_;
+            Sample& s = lap_.samples[k];
+            DecodeSample(bytes + r * kLapRecordSize, s);
+            if (s.speed > lap_.maxSpeed) lap_.maxSpeed = s.speed;
+            if (s.speed < lap_.minSpeed) lap_.minSpeed = s.speed;
+            if (s.lat < lap_.minLat) lap_.minLat = s.lat;
+            if (s.lat > lap_.maxLat) lap_.maxLat = s.lat;
+            if (s.lon < lap_.minLon) lap_.minLon = s.lon;
+            if (s.lon > lap_.maxLon) lap_.maxLon = s.lon;
+            if (s.alt < lap_.minAlt) lap_.minAlt = s.alt;
+            if (s.alt > lap_.maxAlt) lap_.maxAlt = s.alt;
+            if (k >= 1) cosLat_[k] = derive_detail::CosOfLatitude(s.lat);
+            heading_.Run(lap_.samples, k, n_, cosLat_[k]);
+        }
+    }
+
+    std::size_t Loaded() const { return loaded_; }
+
+  private:
+    Lap& lap_;
+    std::vector<Extended>& cosLat_;
+    HeadingStep heading_;
+    std::size_t n_ = 0;
+    std::size_t loaded_ = 0;
+};
+
+void ResetSummary(Lap& lap) {
+    lap.lapTime = 0;
+    lap.lapDistKm = 0;
+    lap.maxSpeed = 0;
+    lap.minSpeed = 9999.9L;
+    lap.avgSpeed = 0;
+    lap.minLat = 90;
+    lap.maxLat = -90;
+    lap.minLon = 180;
+    lap.maxLon = -180;
+    lap.minAlt = 9999.9L;
+    lap.maxAlt = -999.9L;
+}
 
 }  // namespace
 
@@ -55,78 +107,28 @@ Extended HeadingMean(Extended b, Extended p) {
     return m;
 }
 
-std::string DataNoOfFileName(const std::string& name) {
-    if (Utf8Length(name) != 12) return {};
-    return Utf8Substr(name, 4, 4);
-}
-
-void LoadLap(TLapDtRec& slot, const std::string& FileName) {
-    std::size_t n = 0;
-    HeadingStep heading;
-    // cos(Lat / 180 × π) of every sample: the heading step and the projection
+bool LoadLap(const std::string& path, Lap& lap) {
+    lap.samples.clear();
+    lap.track.clear();
+    lap.dataNumber = DataNumberOfFileName(FileNameOf(path));
+    ResetSummary(lap);
+    // cos(lat / 180 × π) of every sample: the heading step and the projection
     // of the derivation both need it, so it is computed once.
     std::vector<Extended> cosLat;
-    const auto prepare = [&](std::size_t count) {
-        if (count > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-            throw OutOfMemoryError();
-        n = count;
-        slot.DataNo = DataNoOfFileName(FileNameOf(FileName));
-        slot.Count = 0;
-        slot.LapTime = 0;
-        slot.LapDistKm = 0;
-        slot.MaxSpeed = 0;
-        slot.MinSpeed = 9999.9L;
-        slot.AvgSpeed = 0;
-        slot.MinLat = 90;
-        slot.MaxLat = -90;
-        slot.MinLon = 180;
-        slot.MaxLon = -180;
-        slot.MinAlt = 9999.9L;
-        slot.MaxAlt = -999.9L;
-        try {
-            slot.PosData.assign(count, TPosDtRec{});
-            slot.CalcData.assign(count, TCalcDtRec{});
-            cosLat.resize(count);
-        } catch (const std::bad_alloc&) {
-            EmptyLapSlot(slot);
-            throw OutOfMemoryError();
-        }
-    };
-    const auto handle = [&](const unsigned char* bytes, std::size_t records) {
-        for (std::size_t r = 0; r < records; ++r) {
-            const auto k = static_cast<std::size_t>(slot.Count);
-            TPosDtRec& rec = slot.PosData[k];
-            DecodeLapRecord(bytes + r * kLapRecordSize, rec);
-            if (rec.Speed > slot.MaxSpeed) slot.MaxSpeed = rec.Speed;
-            if (rec.Speed < slot.MinSpeed) slot.MinSpeed = rec.Speed;
-            if (rec.Lat < slot.MinLat) slot.MinLat = rec.Lat;
-            if (rec.Lat > slot.MaxLat) slot.MaxLat = rec.Lat;
-            if (rec.Lon < slot.MinLon) slot.MinLon = rec.Lon;
-            if (rec.Lon > slot.MaxLon) slot.MaxLon = rec.Lon;
-            if (rec.Alt < slot.MinAlt) slot.MinAlt = rec.Alt;
-            if (rec.Alt > slot.MaxAlt) slot.MaxAlt = rec.Alt;
-            if (k >= 1) cosLat[k] = std::cos(rec.Lat / 180 * kPi);
-            heading.Run(slot.PosData, k, n, cosLat[k]);
-            ++slot.Count;
-        }
-    };
-    if (ReadLapFileRecords(FileName, prepare, handle) == LapFileOutcome::NotALapFile) return;
-
-    const auto count = static_cast<std::size_t>(slot.Count);
-    if (count < n) {
-        // The file became shorter while it was read: only complete records count.
-        slot.PosData.resize(count);
-        slot.CalcData.resize(count);
+    LapLoader loader(lap, cosLat);
+    const bool isLapFile = ReadLapFile(path, loader);
+    // A file that became shorter while it was read: only complete records count.
+    lap.samples.resize(loader.Loaded());
+    cosLat.resize(loader.Loaded());
+    if (!isLapFile || lap.samples.empty()) {
+        lap.samples.clear();
+        return false;
     }
-    if (count == 0) return;
-    const TPosDtRec& last = slot.PosData[count - 1];
-    slot.LapTime = last.Elapsed;
-    slot.LapDistKm = last.DistKm;
-    const Extended hours = static_cast<Extended>(slot.LapTime) * 24;
-    slot.AvgSpeed = hours == 0 ? 0 : slot.LapDistKm / hours;
-    CalcLap(slot, cosLat.data());
-}
-
-void LoadLap(const std::string& FileName) {
-    LoadLap(LapDt[0], FileName);
+    const Sample& last = lap.samples.back();
+    lap.lapTime = last.elapsed;
+    lap.lapDistKm = last.distKm;
+    const Extended hours = static_cast<Extended>(lap.lapTime) * 24;
+    lap.avgSpeed = hours == 0 ? 0 : lap.lapDistKm / hours;
+    DeriveTrack(lap, cosLat);
+    return true;
 }

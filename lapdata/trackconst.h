@@ -1,7 +1,7 @@
 // Constants of the lap computations, as the extended values nearest to them.
 #pragma once
 
-#include "common/extended.h"
+#include "text/extended.h"
 
 constexpr Extended kPi = 3.141592653589793238462643383279502884L;
 constexpr Extended kEarthRadius = 6367444.5L;  // metres

@@ -1,10 +1,9 @@
 #include "laplist/lapfiles.h"
 
-#include <dirent.h>
-
 #include <algorithm>
 
-#include "common/names.h"
+#include "platform/files.h"
+#include "text/names.h"
 
 bool IsLapFileName(std::string_view name) {
     if (name.size() < 12) return false;
@@ -25,14 +24,9 @@ bool LapFileNameLess(std::string_view a, std::string_view b) {
     return false;
 }
 
-std::vector<std::string> FindLapFileNames(const std::string& tempDir) {
-    std::vector<std::string> names;
-    DIR* dir = ::opendir(tempDir.empty() ? "." : tempDir.c_str());
-    if (dir == nullptr) return names;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (IsLapFileName(entry->d_name)) names.emplace_back(entry->d_name);
-    }
-    ::closedir(dir);
+std::vector<std::string> FindLapFileNames(const std::string& folder) {
+    std::vector<std::string> names = platform::FolderEntryNames(folder);
+    std::erase_if(names, [](const std::string& name) { return !IsLapFileName(name); });
     std::sort(names.begin(), names.end(),
               [](const std::string& a, const std::string& b) { return LapFileNameLess(a, b); });
     return names;

@@ -10,10 +10,10 @@
 bool IsLapFileName(std::string_view name);
 
 // Names (without folder, as stored) of the entries of every kind in
-// `tempDir` (with its trailing '/'; empty for the current folder) that match
-// Temp????.dtb, sorted ascending ignoring letter case. A folder that does not
-// exist or cannot be read gives no names.
-std::vector<std::string> FindLapFileNames(const std::string& tempDir);
+// `folder` (with its trailing delimiter; empty for the current folder) that
+// match Temp????.dtb, sorted ascending ignoring letter case. A folder that
+// does not exist or cannot be read gives no names.
+std::vector<std::string> FindLapFileNames(const std::string& folder);
 
 // The order of the sort: ASCII letter case ignored, then byte order so that
 // names differing only in case still come in a fixed order.

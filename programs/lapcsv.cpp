@@ -1,203 +1,154 @@
 // lapcsv: the lap list and the three CSV exports from the command line, by
-// the very commands the window runs; the answers the window's dialogs would
-// give come from the arguments.
-#include <sys/stat.h>
-
+// the same export steps the window's commands run.
 #include <CLI/CLI.hpp>
-#include <cstdint>
 #include <cstdio>
-#include <deque>
 #include <iostream>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "common/csvfile.h"
-#include "common/names.h"
 #include "export/overlay.h"
-#include "export/prompts.h"
 #include "export/rawlog.h"
-#include "lapdata/lapslot.h"
-#include "laplist/datafolder.h"
 #include "laplist/lapfiles.h"
-#include "laplist/lapgrid.h"
-#include "laplist/laplistwalk.h"
-
-#ifndef L2Q_VERSION
-#define L2Q_VERSION "0.0.0"
-#endif
+#include "laplist/laplist.h"
+#include "platform/files.h"
+#include "platform/system.h"
+#include "text/error.h"
+#include "text/names.h"
+#include "version.h"
 
 namespace {
 
-// An error found by lapcsv itself, shown like any other.
-class CommandError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
-bool FileExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
-// The dialogs answered from the arguments: the files to open in their
-// order, OUT as the save path, and -f as the answer to every question about
-// replacing a file. A refusal ends the command the way "No" does.
-class ArgumentPrompts : public ExportPrompts {
-  public:
-    ArgumentPrompts(std::vector<std::string> openPaths, std::string out, bool force)
-        : openPaths_(openPaths.begin(), openPaths.end()), out_(std::move(out)), force_(force) {}
-
-    void SetOpenFolder(const std::string&) override {}
-    std::optional<std::string> AskOpenPath() override {
-        if (openPaths_.empty()) return std::nullopt;
-        std::string path = std::move(openPaths_.front());
-        openPaths_.pop_front();
-        return path;
-    }
-    // The save dialog's own question about an existing file, asked of the
-    // name that will be written.
-    std::optional<std::string> AskSavePath(const std::string&) override {
-        saveAsked_ = true;
-        if (!force_ && FileExists(ChangeExtToCsv(out_))) {
-            refused_ = true;
-            return std::nullopt;
-        }
-        return out_;
-    }
-    bool AskYesNoWarning(const std::string&) override {
-        if (!force_) refused_ = true;
-        return force_;
-    }
-    void ShowInformation(const std::string&) override {}
-
-    bool SaveAsked() const { return saveAsked_; }
-    // The message for a target that was kept, or empty.
-    std::string Refusal() const {
-        return refused_ ? FileNameOf(ChangeExtToCsv(out_)) + " は既に存在します。" : std::string();
-    }
-
-  private:
-    std::deque<std::string> openPaths_;
-    std::string out_;
-    bool force_;
-    bool refused_ = false;
-    bool saveAsked_ = false;
-};
-
-// TempDir from --dir (a trailing '/' added), else version 2.0.0's.
-std::string TempDirOf(const std::optional<std::string>& dir) {
-    if (!dir) return TempDirByAppData(WinePrefix());
+// The data folder: --dir (with a '/' added), else where version 2.0.0 looks.
+std::string DataFolderOf(const std::optional<std::string>& dir) {
+    if (!dir) return platform::DataFolderByAppData();
     if (dir->empty() || dir->back() == '/') return *dir;
     return *dir + '/';
 }
 
-void RequireFolder(const std::string& tempDir) {
-    if (tempDir.empty()) return;  // the current folder
-    struct stat st {};
-    if (::stat(tempDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-        throw CommandError("フォルダが見つかりません: " + tempDir);
+std::vector<LapRow> ListedLaps(const std::string& folder) {
+    if (!folder.empty() && platform::KindOf(folder) != platform::EntryKind::Folder)
+        throw Error("フォルダが見つかりません", folder);
+    std::vector<LapRow> rows;
+    ListLaps(folder, FindLapFileNames(folder), rows);
+    return rows;
 }
 
-// The lap list of the folder, as the window fills it.
-std::int32_t ListLaps(const std::string& tempDir, MemoryLapGrid& grid) {
-    RequireFolder(tempDir);
-    WriteLapHeadings(grid);
-    std::int32_t lapRowCount = 0;
-    const std::vector<std::string> tempList = FindLapFileNames(tempDir);
-    if (!tempList.empty()) LoadListMsg(tempDir, tempList, grid, lapRowCount);
-    return lapRowCount;
+// The row of a data number: as written (ignoring letter case), else, for a
+// number such as 3, the row whose data number has that value (0003).
+std::optional<std::size_t> RowOfDataNumber(const std::vector<LapRow>& rows,
+                                           const std::string& text) {
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        if (EqualIgnoringAsciiCase(rows[r].DataNumber(), text)) return r;
+    const auto valueOf = [](const std::string& digits) -> std::optional<unsigned long> {
+        if (digits.empty() || digits.size() > 9) return std::nullopt;
+        for (const char c : digits)
+            if (c < '0' || c > '9') return std::nullopt;
+        return std::stoul(digits);
+    };
+    const auto wanted = valueOf(text);
+    if (!wanted) return std::nullopt;
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        if (valueOf(rows[r].DataNumber()) == wanted) return r;
+    return std::nullopt;
 }
 
-int RowOfDataNo(const MemoryLapGrid& grid, std::int32_t rows, const std::string& dataNo) {
-    for (int r = 1; r <= rows; ++r)
-        if (EqualIgnoringAsciiCase(grid.Cell(0, r), dataNo)) return r;
-    return 0;
-}
-
-// The rows of FIRST[-LAST]. A data number may itself hold '-', so every
-// split is tried.
-void SelectLaps(MemoryLapGrid& grid, std::int32_t rows, const std::string& laps) {
-    if (const int r = RowOfDataNo(grid, rows, laps)) return grid.Select(r, r);
+// The rows of FIRST[-LAST]. A data number may itself hold '-', so the whole
+// text is tried first, then every split.
+std::pair<std::size_t, std::size_t> SelectLaps(const std::vector<LapRow>& rows,
+                                               const std::string& laps) {
+    if (const auto r = RowOfDataNumber(rows, laps)) return {*r, *r};
     std::string unknown = laps;
     for (auto dash = laps.find('-'); dash != std::string::npos; dash = laps.find('-', dash + 1)) {
         const std::string first = laps.substr(0, dash), last = laps.substr(dash + 1);
-        const int top = RowOfDataNo(grid, rows, first);
-        const int bottom = RowOfDataNo(grid, rows, last);
-        if (top != 0 && bottom != 0) {
-            if (top > bottom)
-                throw CommandError("データ番号 " + first + " は " + last + " より後にあります");
-            return grid.Select(top, bottom);
+        const auto top = RowOfDataNumber(rows, first);
+        const auto bottom = RowOfDataNumber(rows, last);
+        if (top && bottom) {
+            if (*top > *bottom) throw Error("データ番号 " + first + " は " + last + " より後にあります");
+            return {*top, *bottom};
         }
-        if (unknown == laps) unknown = top == 0 ? first : last;
+        if (unknown == laps) unknown = top ? last : first;
     }
-    throw CommandError("データ番号が見つかりません: " + unknown);
+    throw Error("データ番号が見つかりません: " + unknown);
+}
+
+// The file to write: OUT with ".csv", kept unless -f allows replacing it.
+std::string TargetOf(const std::string& out, bool force) {
+    const std::string target = ForceCsvExtension(out);
+    if (!force && platform::KindOf(target) == platform::EntryKind::File)
+        throw Error(FileNameOf(target) + " は既に存在します。");
+    return target;
+}
+
+// Tells each lap left out; nothing written at all is an error.
+int Report(const ExportOutcome& outcome) {
+    if (outcome.status != ExportStatus::Written)
+        throw Error("ラップを 1 つも読み込めませんでした。何も出力していません: " +
+                    JoinWithCommas(outcome.skipped));
+    for (const std::string& label : outcome.skipped)
+        std::cerr << "lapcsv: " << label << ": ラップを読み込めなかったため、飛ばしました\n";
+    return 0;
 }
 
 int RunList(const std::optional<std::string>& dir) {
-    MemoryLapGrid grid;
-    const std::int32_t rows = ListLaps(TempDirOf(dir), grid);
+    const std::vector<LapRow> rows = ListedLaps(DataFolderOf(dir));
     std::string text;
-    for (int r = 0; r <= rows; ++r) {
-        for (int col = 0; col < kLapColumns; ++col) {
+    const auto addLine = [&text](const auto& cells) {
+        for (std::size_t col = 0; col < cells.size(); ++col) {
             if (col > 0) text += '\t';
-            text += grid.Cell(col, r);
+            text += cells[col];
         }
         text += '\n';
-    }
+    };
+    addLine(kLapListHeadings);
+    for (const LapRow& row : rows)
+        addLine(row.cells);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-int Finish(const ArgumentPrompts& prompts) {
-    const std::string refusal = prompts.Refusal();
-    if (refusal.empty()) return 0;
-    std::cerr << refusal << '\n';
-    return 1;
-}
-
 int RunOverlay(const std::optional<std::string>& dir, const std::optional<std::string>& laps,
                const std::string& out, bool force) {
-    const std::string tempDir = TempDirOf(dir);
-    SetUpLapSlot();
-    MemoryLapGrid grid;
-    const std::int32_t rows = ListLaps(tempDir, grid);
-    if (rows == 0)
-        throw CommandError("ラップファイルがありません: " + (tempDir.empty() ? "." : tempDir));
-    if (laps)
-        SelectLaps(grid, rows, *laps);
-    else
-        grid.Select(1, rows);
-    ArgumentPrompts prompts({}, out, force);
-    ButtonCnvClick(tempDir, grid, prompts);
-    ReleaseLapSlot();
-    return Finish(prompts);
+    const std::string folder = DataFolderOf(dir);
+    const std::vector<LapRow> rows = ListedLaps(folder);
+    if (rows.empty()) throw Error("ラップファイルがありません", folder.empty() ? "." : folder);
+    const auto [first, last] = laps ? SelectLaps(rows, *laps) : std::pair{0ul, rows.size() - 1};
+    const std::string target = TargetOf(out, force);
+    return Report(ExportSelectedLaps(SelectedLapSources(folder, rows, first, last), target));
 }
 
 int RunFiles(const std::vector<std::string>& files, const std::string& out, bool force) {
-    SetUpLapSlot();
-    ArgumentPrompts prompts(files, out, force);
-    Button1Click(std::string(), prompts);
-    ReleaseLapSlot();
-    return Finish(prompts);
+    return Report(ExportPickedLapFiles(files, TargetOf(out, force)));
 }
 
 int RunRaw(const std::string& file, const std::string& out, bool force) {
-    ArgumentPrompts prompts({file}, out, force);
-    std::vector<TPosDtRec> posBuf;
-    ButtonGoClick(std::string(), prompts, posBuf);
-    // The window ends silently on a file that is not a lap file; a script
-    // deserves to hear that nothing was written.
-    if (!prompts.SaveAsked()) throw CommandError("ラップファイルではありません: " + file);
-    return Finish(prompts);
+    const std::string target = TargetOf(out, force);
+    std::vector<Sample> records;
+    // A script deserves to hear that nothing was written.
+    if (!ReadRawLog(file, records)) throw Error("ラップファイルではありません", file);
+    ExportRawLog(records, target);
+    return 0;
+}
+
+// The options every export takes: where to write, and whether to replace.
+void AddOutputOptions(CLI::App& command, std::string& out, bool& force) {
+    command.add_option("-o,--output", out, "出力ファイル (拡張子は .csv になります)")
+        ->type_name("OUT")
+        ->required();
+    command.add_flag("-f,--force", force, "既存のファイルを置き換えます");
+}
+
+void AddDirOption(CLI::App& command, std::optional<std::string>& dir) {
+    command.add_option("--dir", dir, "ラップファイルのフォルダ (既定: Wine の ProgramData/Laprix/temp)")
+        ->type_name("DIR");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"Laprix のラップファイルから Quorbel 用の CSV ファイルを作ります。", "lapcsv"};
-    app.set_version_flag("--version", std::string("lapcsv ") + L2Q_VERSION);
+    CLI::App app{"Laprix のラップファイルから Quorbel 用の CSV を出力します。"};
+    app.name("lapcsv");
+    app.set_version_flag("--version", std::string("lapcsv ") + L2Q_VERSION_2);
     app.require_subcommand(1);
     app.failure_message(CLI::FailureMessage::help);
 
@@ -208,36 +159,24 @@ int main(int argc, char** argv) {
     std::string file;
 
     CLI::App* list = app.add_subcommand("list", "ラップ一覧を表示します (タブ区切り)");
-    list->add_option("--dir", dir,
-                     "ラップファイルのフォルダ (既定: Wine の ProgramData/Laprix/temp)")
-        ->type_name("DIR");
+    AddDirOption(*list, dir);
 
-    CLI::App* overlay =
-        app.add_subcommand("overlay", "選んだラップのオーバーレイ CSV を出力します");
+    CLI::App* overlay = app.add_subcommand("overlay", "選んだラップのオーバーレイ CSV を出力します");
+    AddDirOption(*overlay, dir);
     overlay
-        ->add_option("--dir", dir,
-                     "ラップファイルのフォルダ (既定: Wine の ProgramData/Laprix/temp)")
-        ->type_name("DIR");
-    overlay->add_option("--laps", laps, "データ番号 FIRST[-LAST] (既定: すべてのラップ)")
+        ->add_option("--laps", laps,
+                     "データ番号 FIRST[-LAST] (既定: すべてのラップ)。3 のような数は、"
+                     "同じ文字のデータ番号がないとき 0003 のように同じ値のデータ番号を指します")
         ->type_name("FIRST[-LAST]");
-    overlay->add_option("-o,--output", out, "出力ファイル (拡張子は .csv になります)")
-        ->type_name("OUT")
-        ->required();
-    overlay->add_flag("-f,--force", force, "既存のファイルを置き換えます");
+    AddOutputOptions(*overlay, out, force);
 
-    CLI::App* filesCmd =
+    CLI::App* filesCommand =
         app.add_subcommand("files", "指定した順のラップファイルのオーバーレイ CSV を出力します");
-    filesCmd->add_option("-o,--output", out, "出力ファイル (拡張子は .csv になります)")
-        ->type_name("OUT")
-        ->required();
-    filesCmd->add_flag("-f,--force", force, "既存のファイルを置き換えます");
-    filesCmd->add_option("FILE", files, "ラップファイル")->type_name("")->required();
+    AddOutputOptions(*filesCommand, out, force);
+    filesCommand->add_option("FILE", files, "ラップファイル")->type_name("")->required();
 
     CLI::App* raw = app.add_subcommand("raw", "1 つのラップファイルの全データを CSV に出力します");
-    raw->add_option("-o,--output", out, "出力ファイル (拡張子は .csv になります)")
-        ->type_name("OUT")
-        ->required();
-    raw->add_flag("-f,--force", force, "既存のファイルを置き換えます");
+    AddOutputOptions(*raw, out, force);
     raw->add_option("FILE", file, "ラップファイル")->type_name("")->required();
 
     try {
@@ -256,10 +195,12 @@ int main(int argc, char** argv) {
     try {
         if (list->parsed()) return RunList(dir);
         if (overlay->parsed()) return RunOverlay(dir, laps, out, force);
-        if (filesCmd->parsed()) return RunFiles(files, out, force);
+        if (filesCommand->parsed()) return RunFiles(files, out, force);
         return RunRaw(file, out, force);
-    } catch (const std::exception& e) {
-        std::cerr << "lapcsv: " << e.what() << '\n';
+    } catch (...) {
+        const ShownError error = DescribeCurrentException();
+        std::cerr << "lapcsv: " << (error.path.empty() ? "" : error.path + ": ") << error.message
+                  << '\n';
         return 1;
     }
 }

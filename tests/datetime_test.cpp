@@ -3,11 +3,11 @@
 #include <cmath>
 #include <limits>
 
-#include "common/datetime.h"
+#include "text/datetime.h"
 
 namespace {
 
-std::string Text(std::string_view pattern, TDateTime v) {
+std::string Text(std::string_view pattern, DateTime v) {
     std::string out;
     if (!AppendDateTime(out, pattern, v)) return "<none>";
     return out;
@@ -17,7 +17,7 @@ constexpr double kSecond = 1.0 / 86400.0;
 
 struct TextCase {
     const char* pattern;
-    TDateTime value;
+    DateTime value;
     const char* expected;
 };
 
@@ -72,7 +72,7 @@ TEST(DateTimeText, UnshowableValues) {
 }
 
 TEST(DateTimeText, SecondsBetweenIsAbsolute) {
-    const TDateTime a = 41032.5, b = a + 1.5 * kSecond;
+    const DateTime a = 41032.5, b = a + 1.5 * kSecond;
     EXPECT_NEAR(SecondsBetween(a, b), 1.5, 1e-6);
     EXPECT_EQ(SecondsBetween(a, b), SecondsBetween(b, a));
 }

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <random>
 
-#include "common/datetime.h"
-#include "common/extended.h"
+#include "text/datetime.h"
+#include "text/extended.h"
 
 namespace {
 

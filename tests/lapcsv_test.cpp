@@ -1,17 +1,14 @@
-// lapcsv run as a program on a generated session: its files must hold the
-// very bytes the window's commands write for the same choice.
+// lapcsv run as a program on a generated session: its commands, options,
+// messages and exit codes. The bytes it writes are pinned by the expected
+// files test.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 
-#include "common/csvfile.h"
-#include "export/overlay.h"
 #include "export/rawlog.h"
-#include "laplist/lapfiles.h"
-#include "laplist/laplistwalk.h"
-#include "tests/exportkit.h"
-#include "tests/testutil.h"
+#include "tests/kit/files.h"
+#include "tests/kit/programs.h"
 #include "tools/sessiongen.h"
 
 namespace {
@@ -23,104 +20,86 @@ class LapcsvTest : public ::testing::Test {
     void SetUp() override {
         temp = prefix.Path() + "drive_c/ProgramData/Laprix/temp/";
         SessionOptions options;
-        options.Laps = 5;
-        options.SamplesPerLap = 120;
+        options.laps = 5;
+        options.samplesPerLap = 120;
         WriteSession(temp, options);
         std::string root = prefix.Path();
         root.pop_back();
         env = {"WINEPREFIX=" + root};
-        SetUpLapSlot();
     }
-    void TearDown() override { ReleaseLapSlot(); }
 
     ProgramRun Run(const std::vector<std::string>& args) {
         return RunProgram(kLapcsv, args, out.Path(), env);
     }
 
-    // The window's export of rows top to bottom of the session's lap list.
-    std::string WindowOverlay(int top, int bottom) {
-        MemoryLapGrid grid;
-        std::int32_t rows = 0;
-        LoadListMsg(temp, FindLapFileNames(temp), grid, rows);
-        grid.Select(top, bottom);
-        ScriptedPrompts prompts;
-        prompts.SavePath = window / "w.csv";
-        prompts.Overwrite = true;
-        ButtonCnvClick(temp, grid, prompts);
-        return ReadBytes(window / "w.csv");
-    }
-
-    ScratchDir prefix, out, window;
+    ScratchDir prefix, out;
     std::string temp;
     std::vector<std::string> env;
 };
 
 TEST_F(LapcsvTest, ListPrintsTheLapList) {
     const ProgramRun run = Run({"list"});
-    ASSERT_EQ(run.Status, 0) << run.Err;
-    EXPECT_EQ(run.Err, "");
-    MemoryLapGrid grid;
-    WriteLapHeadings(grid);
-    std::int32_t rows = 0;
-    LoadListMsg(temp, FindLapFileNames(temp), grid, rows);
-    ASSERT_EQ(rows, 5);
-    std::string expected;
-    for (int r = 0; r <= rows; ++r)
-        expected += grid.Cell(0, r) + '\t' + grid.Cell(1, r) + '\t' + grid.Cell(2, r) + '\t' +
-                    grid.Cell(3, r) + '\t' + grid.Cell(4, r) + '\t' + grid.Cell(5, r) + '\n';
-    EXPECT_EQ(run.Out, expected);
-    EXPECT_EQ(run.Out.substr(0, run.Out.find('\n')),
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    // Found where version 2.0.0 looks: the headings and one line per lap.
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')),
               "データ番号\t日付\t時刻\tタイム\t最高速 km/h\tキョリ km");
-    EXPECT_EQ(Run({"list", "--dir", temp}).Out, expected);
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 6);
+    EXPECT_EQ(run.out.substr(run.out.find('\n') + 1, 5), "0001\t");
+    EXPECT_EQ(Run({"list", "--dir", temp}).out, run.out);
 }
 
-TEST_F(LapcsvTest, OverlayEqualsTheWindowCommand) {
+TEST_F(LapcsvTest, OverlayOfAllOrSomeLaps) {
     const struct {
         std::vector<std::string> laps;
-        int top, bottom;
-    } cases[] = {{{}, 1, 5}, {{"--laps", "0003"}, 3, 3}, {{"--laps", "0002-0004"}, 2, 4}};
+        std::size_t laps_;
+    } cases[] = {{{}, 5},
+                 {{"--laps", "0003"}, 1},
+                 {{"--laps", "0002-0004"}, 3},
+                 {{"--laps", "3"}, 1},  // a number stands for the data number of its value
+                 {{"--laps", "2-4"}, 3}};
     for (const auto& c : cases) {
         std::vector<std::string> args = {"overlay", "-o", "over", "-f"};
         args.insert(args.end(), c.laps.begin(), c.laps.end());
         const ProgramRun run = Run(args);
-        ASSERT_EQ(run.Status, 0) << run.Err;
-        EXPECT_EQ(run.Out + run.Err, "");
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out + run.err, "");
         const std::string bytes = ReadBytes(out / "over.csv");
-        EXPECT_EQ(bytes, WindowOverlay(c.top, c.bottom)) << c.top;
         const auto rows = CsvRows(bytes);
-        EXPECT_EQ(rows.size(), 1u + 120 * (c.bottom - c.top + 1) + 10);
+        EXPECT_EQ(rows.size(), 1u + 120 * c.laps_ + 10);
         EXPECT_EQ(bytes.substr(0, 33), "Time,LapTm,X,Y,Spd,XG,YG,DistKm\r\n");
+        EXPECT_EQ(rows.at(1).substr(0, 12), "0.000,0.000,");
     }
     EXPECT_EQ(FolderEntries(out.Path()), std::vector<std::string>{"over.csv"});
 }
 
-TEST_F(LapcsvTest, FilesInTheGivenOrder) {
-    const ProgramRun run =
-        Run({"files", "-o", "picked.txt", temp + "Temp0004.dtb", temp + "Temp0002.dtb"});
-    ASSERT_EQ(run.Status, 0) << run.Err;
-    ScriptedPrompts prompts;
-    prompts.OpenPaths = {temp + "Temp0004.dtb", temp + "Temp0002.dtb"};
-    prompts.SavePath = window / "w";
-    Button1Click(temp, prompts);
-    const std::string bytes = ReadBytes(out / "picked.csv");
-    EXPECT_EQ(bytes, ReadBytes(window / "w.csv"));
-    const auto rows = CsvRows(bytes);
+TEST_F(LapcsvTest, FilesInTheGivenOrderWarningOfThoseLeftOut) {
+    WriteBytes(out / "notalap.dtb", std::string(129, '\0'));
+    const ProgramRun run = Run({"files", "-o", "picked.txt", temp + "Temp0004.dtb",
+                                "notalap.dtb", temp + "TEMP0002.DTB"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "lapcsv: notalap.dtb: ラップを読み込めなかったため、飛ばしました\n");
+    const auto rows = CsvRows(ReadBytes(out / "picked.csv"));
     ASSERT_EQ(rows.size(), 241u);
+    EXPECT_EQ(rows[1].substr(0, 6), "0.000,");
     EXPECT_EQ(rows[121][0], '-');  // lap 0002 was driven before lap 0004
     EXPECT_EQ(rows[240][0], '-');
+
+    const ProgramRun none = Run({"files", "-o", "none", "notalap.dtb", "missing.dtb"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.err,
+              "lapcsv: ラップを 1 つも読み込めませんでした。何も出力していません: notalap.dtb, "
+              "missing.dtb\n");
+    EXPECT_EQ(FolderEntries(out.Path()), (std::vector<std::string>{"notalap.dtb", "picked.csv"}));
 }
 
-TEST_F(LapcsvTest, RawLog) {
-    const ProgramRun run = Run({"raw", "-o", "raw", temp + "Temp0001.dtb"});
-    ASSERT_EQ(run.Status, 0) << run.Err;
-    ScriptedPrompts prompts;
-    prompts.OpenPaths = {temp + "Temp0001.dtb"};
-    prompts.SavePath = window / "w";
-    std::vector<TPosDtRec> posBuf;
-    ButtonGoClick(temp, prompts, posBuf);
+TEST_F(LapcsvTest, RawLogFindsTheFileWhateverItsLetterCase) {
+    const ProgramRun run = Run({"raw", "-o", "raw", temp + "TEMP0001.DTB"});
+    ASSERT_EQ(run.status, 0) << run.err;
     const std::string bytes = ReadBytes(out / "raw.csv");
-    EXPECT_EQ(bytes, ReadBytes(window / "w.csv"));
-    EXPECT_EQ(Cp932ToUtf8(bytes.substr(0, bytes.find("\r\n"))), kRawLogHeader);
+    const ProgramRun header = RunProgram("/usr/bin/iconv", {"-f", "CP932", "-t", "UTF-8", "raw.csv"},
+                                         out.Path());
+    EXPECT_EQ(header.out.substr(0, header.out.find("\r\n")), kRawLogHeader);
     EXPECT_EQ(CsvRows(bytes).size(), 121u);
 }
 
@@ -133,15 +112,15 @@ TEST_F(LapcsvTest, ExistingOutputNeedsForce) {
     for (const auto& command : commands) {
         WriteBytes(out / "old.csv", "old");
         const ProgramRun kept = Run(command);
-        EXPECT_EQ(kept.Status, 1) << command[0];
-        EXPECT_EQ(kept.Err, "old.csv は既に存在します。\n");
+        EXPECT_EQ(kept.status, 1) << command[0];
+        EXPECT_EQ(kept.err, "lapcsv: old.csv は既に存在します。\n");
         EXPECT_EQ(ReadBytes(out / "old.csv"), "old");
 
         std::vector<std::string> forced = command;
         forced.push_back("-f");
         const ProgramRun replaced = Run(forced);
-        EXPECT_EQ(replaced.Status, 0) << replaced.Err;
-        EXPECT_EQ(replaced.Out + replaced.Err, "");
+        EXPECT_EQ(replaced.status, 0) << replaced.err;
+        EXPECT_EQ(replaced.out + replaced.err, "");
         EXPECT_NE(ReadBytes(out / "old.csv"), "old");
         EXPECT_EQ(FolderEntries(out.Path()), std::vector<std::string>{"old.csv"});
     }
@@ -154,7 +133,7 @@ TEST_F(LapcsvTest, ErrorsWriteNothing) {
     WriteBytes(out / "notalap.dtb", std::string(129, '\0'));
     const struct {
         std::vector<std::string> args;
-        const char* message;
+        std::string message;  // empty: any one line
     } cases[] = {
         {{"overlay", "--laps", "0099", "-o", "x"}, "lapcsv: データ番号が見つかりません: 0099\n"},
         {{"overlay", "--laps", "0002-0077", "-o", "x"},
@@ -162,22 +141,25 @@ TEST_F(LapcsvTest, ErrorsWriteNothing) {
         {{"overlay", "--laps", "0004-0002", "-o", "x"},
          "lapcsv: データ番号 0004 は 0002 より後にあります\n"},
         {{"overlay", "--dir", "nowhere", "-o", "x"},
-         "lapcsv: フォルダが見つかりません: nowhere/\n"},
-        {{"list", "--dir", "nowhere/"}, "lapcsv: フォルダが見つかりません: nowhere/\n"},
-        {{"overlay", "--dir", out.Path(), "-o", "x"}, nullptr},  // no lap files
-        {{"overlay", "-o", "gone/x"}, "lapcsv: ファイル名の指定が間違っています\n"},
-        {{"raw", "-o", "x", "notalap.dtb"}, "lapcsv: ラップファイルではありません: notalap.dtb\n"},
+         "lapcsv: nowhere/: フォルダが見つかりません\n"},
+        {{"list", "--dir", "nowhere/"}, "lapcsv: nowhere/: フォルダが見つかりません\n"},
+        {{"overlay", "--dir", out.Path(), "-o", "x"},
+         "lapcsv: " + out.Path() + ": ラップファイルがありません\n"},
+        {{"overlay", "-o", "gone/x"}, "lapcsv: gone/x.csv: ファイル名の指定が間違っています\n"},
+        {{"raw", "-o", "x", "notalap.dtb"}, "lapcsv: notalap.dtb: ラップファイルではありません\n"},
         {{"overlay", "--dir", unreadable.Path(), "-o", "x"},
-         canDeny ? "lapcsv: ファイルへのアクセスが拒否されました\n" : nullptr},
+         canDeny ? "lapcsv: " + (unreadable / "Temp0002.dtb") +
+                       ": ファイルへのアクセスが拒否されました\n"
+                 : ""},
     };
     for (const auto& c : cases) {
         const ProgramRun run = Run(c.args);
-        EXPECT_EQ(run.Status, 1) << c.args[0] << ' ' << c.args[2];
-        EXPECT_EQ(run.Out, "");
-        if (c.message) {
-            EXPECT_EQ(run.Err, c.message);
+        EXPECT_EQ(run.status, 1) << c.args[0] << ' ' << c.args[2];
+        EXPECT_EQ(run.out, "");
+        if (!c.message.empty()) {
+            EXPECT_EQ(run.err, c.message);
         }
-        EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
         EXPECT_EQ(FolderEntries(out.Path()), std::vector<std::string>{"notalap.dtb"});
     }
 }
@@ -188,7 +170,7 @@ TEST_F(LapcsvTest, DataNumbersIgnoreLetterCase) {
     WriteBytes(folder / "Temp00ab.dtb", ReadBytes(temp + "Temp0002.dtb"));
     const ProgramRun run =
         Run({"overlay", "--dir", folder.Path(), "--laps", "0001-00AB", "-o", "x"});
-    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(CsvRows(ReadBytes(out / "x.csv")).size(), 1u + 240 + 10);
 }
 
@@ -201,17 +183,17 @@ TEST_F(LapcsvTest, UsageHelpAndVersion) {
                                                {"paint"},
                                                {"raw", "-o", "x", "a", "b"}}) {
         const ProgramRun run = Run(args);
-        EXPECT_EQ(run.Status, 2) << (args.empty() ? "" : args[0]);
-        EXPECT_NE(run.Err.find("Usage:"), std::string::npos) << run.Err;
+        EXPECT_EQ(run.status, 2) << (args.empty() ? "" : args[0]);
+        EXPECT_NE(run.err.find("Usage:"), std::string::npos) << run.err;
     }
     const ProgramRun help = Run({"--help"});
-    EXPECT_EQ(help.Status, 0);
+    EXPECT_EQ(help.status, 0);
     for (const char* command : {"list", "overlay", "files", "raw"})
-        EXPECT_NE(help.Out.find(command), std::string::npos) << command;
-    EXPECT_EQ(Run({"overlay", "--help"}).Status, 0);
+        EXPECT_NE(help.out.find(command), std::string::npos) << command;
+    EXPECT_EQ(Run({"overlay", "--help"}).status, 0);
     const ProgramRun version = Run({"--version"});
-    EXPECT_EQ(version.Status, 0);
-    EXPECT_EQ(version.Out, "lapcsv 2.0.0\n");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "lapcsv 2.0.0\n");
 }
 
 }  // namespace

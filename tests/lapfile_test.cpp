@@ -4,32 +4,41 @@
 
 #include <filesystem>
 
-#include "common/ioerror.h"
 #include "lapdata/lapfile.h"
-#include "tests/exportkit.h"
-#include "tests/testutil.h"
+#include "platform/files.h"
+#include "platform/posix/ioerror.h"
+#include "tests/kit/files.h"
+#include "tests/kit/laps.h"
+#include "text/error.h"
 
 namespace {
 
-TPosDtRec Numbered(int k) {
-    TPosDtRec r = Sample(41032.5 + k / 86400.0, 35 + k, 139 - k, 10 * k, k, 3 * k);
-    r.Alt = 100.25L + k;
-    r.DistKm = k / 1000.0L;
-    r.SatCount = k - 2;
+// All samples of a lap file, or nothing when it is no lap file.
+std::optional<std::vector<Sample>> ReadLapFile(const std::string& path) {
+    std::vector<Sample> samples;
+    if (!ReadLapSamples(path, [&](const Sample& s) { samples.push_back(s); })) return std::nullopt;
+    return samples;
+}
+
+Sample Numbered(int k) {
+    Sample r = MakeSample(41032.5 + k / 86400.0, 35 + k, 139 - k, 10 * k, k, 3 * k);
+    r.alt = 100.25L + k;
+    r.distKm = k / 1000.0L;
+    r.satCount = k - 2;
     return r;
 }
 
-void ExpectSame(const TPosDtRec& a, const TPosDtRec& b) {
-    EXPECT_EQ(a.DateTime, b.DateTime);
-    EXPECT_EQ(a.Elapsed, b.Elapsed);
-    EXPECT_EQ(a.ElapsedSec, b.ElapsedSec);
-    EXPECT_EQ(a.Lat, b.Lat);
-    EXPECT_EQ(a.Lon, b.Lon);
-    EXPECT_EQ(a.Alt, b.Alt);
-    EXPECT_EQ(a.Speed, b.Speed);
-    EXPECT_EQ(a.Heading, b.Heading);
-    EXPECT_EQ(a.DistKm, b.DistKm);
-    EXPECT_EQ(a.SatCount, b.SatCount);
+void ExpectSame(const Sample& a, const Sample& b) {
+    EXPECT_EQ(a.dateTime, b.dateTime);
+    EXPECT_EQ(a.elapsed, b.elapsed);
+    EXPECT_EQ(a.elapsedSec, b.elapsedSec);
+    EXPECT_EQ(a.lat, b.lat);
+    EXPECT_EQ(a.lon, b.lon);
+    EXPECT_EQ(a.alt, b.alt);
+    EXPECT_EQ(a.speed, b.speed);
+    EXPECT_EQ(a.heading, b.heading);
+    EXPECT_EQ(a.distKm, b.distKm);
+    EXPECT_EQ(a.satCount, b.satCount);
 }
 
 TEST(ReadLapFile, SizeDecidesWhatIsALapFile) {
@@ -56,7 +65,7 @@ TEST(ReadLapFile, SizeDecidesWhatIsALapFile) {
 
 TEST(ReadLapFile, RecordsComeInFileOrderAcrossReadBuffers) {
     ScratchDir dir;
-    std::vector<TPosDtRec> written;
+    std::vector<Sample> written;
     for (int k = 0; k < 1500; ++k)
         written.push_back(Numbered(k));  // several reads
     WriteBytes(dir / "lap.dtb", LapBytes(written));
@@ -83,38 +92,44 @@ TEST(ReadLapFile, FileThatShrinksWhileReadKeepsCompleteRecords) {
     ScratchDir dir;
     const std::string path = dir / "lap.dtb";
     WriteBytes(path, LapBytes({Numbered(0), Numbered(1), Numbered(2)}));
-    std::vector<TPosDtRec> got;
-    std::size_t announced = 0;
-    const auto outcome = ReadLapFile(
-        path,
-        [&](std::size_t n) {
+    struct Cutter final : LapFileReader {
+        std::string path;
+        std::size_t announced = 0;
+        std::vector<Sample> got;
+        void Start(std::size_t n) override {
             announced = n;
-            ASSERT_EQ(::truncate(path.c_str(), 128 + 60), 0);  // the writer cuts the file
-        },
-        [&](const TPosDtRec& r) { got.push_back(r); });
-    EXPECT_EQ(outcome, LapFileOutcome::Read);
-    EXPECT_EQ(announced, 3u);
-    ASSERT_EQ(got.size(), 1u);
-    ExpectSame(got[0], Numbered(0));
+            EXPECT_EQ(::truncate(path.c_str(), 128 + 60), 0);  // the writer cuts the file
+        }
+        void Records(const unsigned char* bytes, std::size_t count) override {
+            for (std::size_t k = 0; k < count; ++k)
+                DecodeSample(bytes + k * kLapRecordSize, got.emplace_back());
+        }
+    } reader;
+    reader.path = path;
+    EXPECT_TRUE(ReadLapFile(path, reader));
+    EXPECT_EQ(reader.announced, 3u);
+    ASSERT_EQ(reader.got.size(), 1u);
+    ExpectSame(reader.got[0], Numbered(0));
 }
 
-// The message of the InOutError that reading `path` raises, or "" for none.
+// The message and path of the Error that reading `path` raises, or "" for none.
 std::string ReadError(const std::string& path) {
     try {
         ReadLapFile(path);
-    } catch (const InOutError& e) {
-        return e.what();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Path(), path);
+        return e.Message();
     }
     return "";
 }
 
-TEST(ReadLapFile, OpenFailureIsAnInOutError) {
+TEST(ReadLapFile, OpenFailureIsAnError) {
     ScratchDir dir;
     if (!MakeUnopenableLapFile(dir / "Temp0001.dtb")) GTEST_SKIP() << "no unopenable file here";
     EXPECT_EQ(ReadError(dir / "Temp0001.dtb"), "ファイルへのアクセスが拒否されました");
 }
 
-TEST(ReadLapFile, OpenFailureWithoutDescriptorsIsAnInOutError) {
+TEST(ReadLapFile, OpenFailureWithoutDescriptorsIsAnError) {
     if (!NoMoreFiles::Usable()) GTEST_SKIP() << "descriptor limit not usable in this build";
     ScratchDir dir;
     WriteBytes(dir / "lap.dtb", LapBytes({Numbered(0)}));
@@ -122,7 +137,7 @@ TEST(ReadLapFile, OpenFailureWithoutDescriptorsIsAnInOutError) {
     EXPECT_EQ(ReadError(dir / "lap.dtb"), "オープンしたファイルが多すぎます");
 }
 
-TEST(InOutError, MessagesOfThePlatformCodes) {
+TEST(Error, MessagesOfTheSystemCodesWithoutCollisions) {
     const struct {
         int err;
         const char* message;
@@ -132,28 +147,43 @@ TEST(InOutError, MessagesOfThePlatformCodes) {
         {EMFILE, "オープンしたファイルが多すぎます"},
         {EACCES, "ファイルへのアクセスが拒否されました"},
         {ENOSPC, "ディスクがいっぱいです"},
-        {EIO, "I/O エラー (5)"},
+        {EIO, "I/O エラー (5)"},  // EIO is 5, yet no access was denied
         {EFBIG, "I/O エラー (27)"},
     };
     for (const auto& c : cases) {
         try {
-            ThrowInOutError(c.err);
+            platform::posix::ThrowIoError(c.err, "/some/file");
             ADD_FAILURE();
-        } catch (const InOutError& e) {
-            EXPECT_STREQ(e.what(), c.message) << c.err;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.Message(), c.message) << c.err;
+            EXPECT_EQ(e.SystemCode(), c.err);
+            EXPECT_EQ(e.Path(), "/some/file");
         }
     }
-    EXPECT_EQ(InOutMessage(100), "ファイルの末尾以降を読み込みました");
+    EXPECT_EQ(IoMessage(kIoReadPastEnd), "ファイルの末尾以降を読み込みました");
 }
 
-TEST(FindFileIgnoringCase, MatchesAnyLetterCase) {
+TEST(FindIgnoringCase, MatchesAnyLetterCaseAlikeForOneNameAndForMany) {
     ScratchDir dir;
     WriteBytes(dir / "TEMP0001.DTB", "");
     WriteBytes(dir / "temp0002.dtb", "");
-    EXPECT_EQ(FindFileIgnoringCase(dir.Path(), "temp0001.dtb"), dir / "TEMP0001.DTB");
-    EXPECT_EQ(FindFileIgnoringCase(dir.Path(), "Temp0002.dtb"), dir / "temp0002.dtb");
-    EXPECT_EQ(FindFileIgnoringCase(dir.Path(), "temp0003.dtb"), dir / "temp0003.dtb");
-    EXPECT_EQ(FindFileIgnoringCase(dir / "nofolder/", "temp0001.dtb"),
+    WriteBytes(dir / "Temp0004.dtb", "");
+    WriteBytes(dir / "TEMP0004.dtb", "");
+    const platform::FolderIndex index(dir.Path());
+    const struct {
+        const char* wanted;
+        const char* found;
+    } cases[] = {{"temp0001.dtb", "TEMP0001.DTB"},
+                 {"Temp0002.dtb", "temp0002.dtb"},
+                 {"temp0003.dtb", "temp0003.dtb"},  // none: the name as asked
+                 {"temp0004.dtb", "TEMP0004.dtb"},  // several: the first in byte order
+                 {"Temp0004.dtb", "Temp0004.dtb"}};  // as written wins
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::FindIgnoringCase(dir.Path(), c.wanted), dir / c.found) << c.wanted;
+        EXPECT_EQ(index.Find(c.wanted), dir / c.found) << c.wanted;
+        EXPECT_EQ(platform::FindPathIgnoringCase(dir / c.wanted), dir / c.found) << c.wanted;
+    }
+    EXPECT_EQ(platform::FindIgnoringCase(dir / "nofolder/", "temp0001.dtb"),
               dir / "nofolder/temp0001.dtb");
 }
 

@@ -4,7 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "tests/testutil.h"
+#include "tests/kit/files.h"
+#include "tests/kit/laps.h"
 
 namespace {
 

@@ -10,11 +10,14 @@
 #include <cmath>
 #include <optional>
 
-#include "common/ioerror.h"
+#include "gui/session.h"
 #include "laplist/lapfiles.h"
-#include "laplist/laplistwalk.h"
-#include "tests/exportkit.h"
-#include "tests/testutil.h"
+#include "laplist/laplist.h"
+#include "tests/kit/files.h"
+#include "tests/kit/laps.h"
+#include "tests/kit/programs.h"
+#include "tests/kit/prompts.h"
+#include "text/error.h"
 
 namespace {
 
@@ -37,26 +40,37 @@ std::string Tail(const std::string& row) {
     return row.substr(row.find(','));
 }
 
+// The session a window has for `folder` once its lap list is filled.
+Session ListedSession(const std::string& folder) {
+    Session session;
+    session.dataFolder = folder;
+    session.lapFileNames = FindLapFileNames(folder);
+    FillLapList(session);
+    return session;
+}
+
+// The export button and the hidden picked-files command, each run as a
+// click runs it, with the user's answers scripted.
 class OverlayTest : public ::testing::Test {
   protected:
-    void SetUp() override { SetUpLapSlot(); }
-    void TearDown() override { ReleaseLapSlot(); }
-
-    void WriteLap(const std::string& name, const std::vector<TPosDtRec>& recs) {
+    void WriteLap(const std::string& name, const std::vector<Sample>& recs) {
         WriteBytes(dir / name, LapBytes(recs));
     }
-    // The lap list of the folder, with rows top to bottom selected.
-    void List(int top, int bottom) {
-        WriteLapHeadings(grid);
-        std::int32_t rows = 0;
-        LoadListMsg(dir.Path(), FindLapFileNames(dir.Path()), grid, rows);
-        grid.Select(top, bottom);
+    // The lap list of the folder, with lap rows top to bottom (from 1) selected.
+    void List(std::size_t top, std::size_t bottom) {
+        session = ListedSession(dir.Path());
+        selection = RowRange{top - 1, bottom - 1};
     }
+    void Click() { ExportSelectedLapsCommand(session, selection, prompts); }
     // Exports into out.csv and returns its lines.
     std::vector<std::string> Export() {
-        prompts.SavePath = out / "out";
-        ButtonCnvClick(dir.Path(), grid, prompts);
+        prompts.savePath = out / "out";
+        Click();
         return CsvRows(ReadBytes(out / "out.csv"));
+    }
+    void PickFiles() {
+        session.dataFolder = dir.Path();
+        ExportPickedLapFilesCommand(session, prompts);
     }
     // Laps of 20 samples at 20 Hz, one minute apart.
     void WriteSession(int laps) {
@@ -68,33 +82,34 @@ class OverlayTest : public ::testing::Test {
     }
 
     ScratchDir dir, out;
-    MemoryLapGrid grid;
+    Session session;
+    std::optional<RowRange> selection;
     ScriptedPrompts prompts;
 };
 
 TEST_F(OverlayTest, NothingListedAsksNothing) {
-    ButtonCnvClick(dir.Path(), grid, prompts);
-    EXPECT_TRUE(prompts.SavePresets.empty());
+    Click();
+    EXPECT_TRUE(prompts.savePresets.empty());
 }
 
 TEST_F(OverlayTest, CancelOrNoLeavesEverythingAsItWas) {
     WriteSession(1);
     List(1, 1);
-    ButtonCnvClick(dir.Path(), grid, prompts);  // save dialog cancelled
-    EXPECT_EQ(prompts.SavePresets, std::vector<std::string>{""});
+    Click();  // save dialog cancelled
+    EXPECT_EQ(prompts.savePresets, std::vector<std::string>{""});
     EXPECT_TRUE(FolderEntries(out.Path()).empty());
 
     WriteBytes(out / "out.csv", "old");
-    prompts.SavePath = out / "out.txt";
-    ButtonCnvClick(dir.Path(), grid, prompts);
-    EXPECT_EQ(prompts.Warnings,
+    prompts.savePath = out / "out.txt";
+    Click();
+    EXPECT_EQ(prompts.warnings,
               std::vector<std::string>{"out.csv は既に存在します。\r上書きしますか?"});
     EXPECT_EQ(ReadBytes(out / "out.csv"), "old");
-    EXPECT_TRUE(prompts.Informations.empty());
+    EXPECT_TRUE(prompts.informations.empty());
 
-    prompts.Overwrite = true;
-    ButtonCnvClick(dir.Path(), grid, prompts);
-    EXPECT_EQ(prompts.Informations, std::vector<std::string>{"out.csv を出力しました。"});
+    prompts.overwrite = true;
+    Click();
+    EXPECT_EQ(prompts.informations, std::vector<std::string>{"out.csv を出力しました。"});
     EXPECT_EQ(CsvRows(ReadBytes(out / "out.csv")).size(), 1u + 20 + 10);
     EXPECT_EQ(FolderEntries(out.Path()), std::vector<std::string>{"out.csv"});
 }
@@ -132,10 +147,10 @@ TEST_F(OverlayTest, ReferenceTimeFromAMultipleOf100Milliseconds) {
         {"rounded to whole milliseconds", {99.6, 150, 200}, {"0.000", "0.050", "0.100"}},
     };
     for (const auto& c : cases) {
-        std::vector<TPosDtRec> recs =
+        std::vector<Sample> recs =
             StraightLap(At(2012, 5, 3, 10, 0, 0), static_cast<int>(c.msecs.size()));
         for (std::size_t i = 0; i < recs.size(); ++i)
-            recs[i].DateTime = At(2012, 5, 3, 10, 0, 0) + c.msecs[i] / 86'400'000;
+            recs[i].dateTime = At(2012, 5, 3, 10, 0, 0) + c.msecs[i] / 86'400'000;
         WriteLap("Temp0001.dtb", recs);
         std::remove((out / "out.csv").c_str());
         List(1, 1);
@@ -175,9 +190,9 @@ TEST_F(OverlayTest, ClosingLinesCountOnFromTheTruncatedLastTime) {
         {NAN, "NAN", "NAN"},
     };
     for (const auto& c : cases) {
-        std::vector<TPosDtRec> recs = StraightLap(At(2012, 5, 3, 10, 0, 0), 3);
-        recs[2].DateTime =
-            std::isnan(c.lastSeconds) ? NAN : recs[0].DateTime + c.lastSeconds / 86400;
+        std::vector<Sample> recs = StraightLap(At(2012, 5, 3, 10, 0, 0), 3);
+        recs[2].dateTime =
+            std::isnan(c.lastSeconds) ? NAN : recs[0].dateTime + c.lastSeconds / 86400;
         WriteLap("Temp0001.dtb", recs);
         std::remove((out / "out.csv").c_str());
         List(1, 1);
@@ -191,35 +206,39 @@ TEST_F(OverlayTest, ClosingLinesCountOnFromTheTruncatedLastTime) {
 }
 
 TEST_F(OverlayTest, GElementOfTheEnds) {
-    TLapDtRec lap;
-    lap.Count = 4;
-    lap.PosData.resize(4);
-    lap.CalcData.resize(4);
+    Lap lap;
+    lap.samples.resize(4);
+    lap.track.resize(4);
     for (int i = 0; i < 4; ++i) {
-        lap.CalcData[static_cast<std::size_t>(i)].LateralGSm = 0.1L * (i + 1);
-        lap.CalcData[static_cast<std::size_t>(i)].LongitudinalGSm = -0.01L * (i + 1);
+        lap.track[static_cast<std::size_t>(i)].lateralGSm = 0.1L * (i + 1);
+        lap.track[static_cast<std::size_t>(i)].longitudinalGSm = -0.01L * (i + 1);
     }
     const char* tails[] = {",0.000,0.00,0.00,0.00,-0.20,-0.02", ",0.000,0.00,0.00,0.00,-0.20,-0.02",
                            ",0.000,0.00,0.00,0.00,-0.30,-0.03",
                            ",0.000,0.00,0.00,0.00,-0.30,-0.03"};
-    for (int i = 0; i < 4; ++i) {
+    for (std::size_t i = 0; i < 4; ++i) {
         std::string tail;
         AppendOverlayTail(tail, lap, i, false);
         EXPECT_EQ(tail, tails[i]) << i;
     }
     // Two samples borrow from each other; one sample has nothing to borrow.
-    lap.Count = 2;
+    lap.samples.resize(2);
+    lap.track.resize(2);
     std::string two;
     AppendOverlayTail(two, lap, 0, true);
     AppendOverlayTail(two, lap, 1, true);
     EXPECT_EQ(two,
               ",0.000,0.00,0.00,0.00,-0.20,-0.02,0.000,0.000,0.00,0.00,0.00,-0.10,-0.01,0.000");
-    lap.Count = 1;
+    lap.samples.resize(1);
+    lap.track.resize(1);
     std::string one;
     AppendOverlayTail(one, lap, 0, true);
     EXPECT_EQ(one, ",0.000,0.00,0.00,0.00,0.00,0.00,0.000");
-    lap.CalcData[0].LateralGSm = 0;  // XG of zero has no minus sign
-    lap.Count = 3;
+    lap.samples.resize(3);
+    lap.track.resize(3);
+    lap.track[1].lateralGSm = 0.1L * 2;
+    lap.track[1].longitudinalGSm = -0.01L * 2;
+    lap.track[0].lateralGSm = 0;  // XG of zero has no minus sign
     std::string zero;
     AppendOverlayTail(zero, lap, 1, false);
     EXPECT_EQ(zero, ",0.000,0.00,0.00,0.00,-0.20,-0.02");
@@ -238,60 +257,81 @@ TEST_F(OverlayTest, ShortLapsThroughTheWholeCommand) {
     }
 }
 
-TEST_F(OverlayTest, LapsGoneSinceTheListAreSkipped) {
+TEST_F(OverlayTest, LapsGoneSinceTheListAreSkippedAndNamed) {
     const struct {
         const char* what;
         std::vector<int> deleted;  // data numbers of the block 1-3
         std::size_t rows;
-        const char* firstTime;
+        const char* skipped;
     } cases[] = {
-        {"middle", {2}, 1 + 40 + 10, "0.000"},
-        {"bottom: no closing lines", {3}, 1 + 40, "0.000"},
-        {"top: the next lap sets the reference", {1}, 1 + 40 + 10, "0.000"},
-        {"all: the header alone", {1, 2, 3}, 1, nullptr},
+        {"middle", {2}, 1 + 40 + 10, "0002"},
+        {"bottom: no closing lines", {3}, 1 + 40, "0003"},
+        {"top: the next lap sets the reference", {1}, 1 + 40 + 10, "0001"},
     };
     for (const auto& c : cases) {
         ScratchDir fresh;
         for (int k = 1; k <= 3; ++k)
             WriteBytes(fresh / ("Temp000" + std::to_string(k) + ".dtb"),
                        LapBytes(StraightLap(At(2012, 5, 3, 10, k, 0), 20)));
-        MemoryLapGrid listed;
-        std::int32_t count = 0;
-        LoadListMsg(fresh.Path(), FindLapFileNames(fresh.Path()), listed, count);
-        listed.Select(1, 3);
+        const Session listed = ListedSession(fresh.Path());
         for (int k : c.deleted)
             std::remove((fresh / ("Temp000" + std::to_string(k) + ".dtb")).c_str());
         std::remove((out / "out.csv").c_str());
-        prompts.SavePath = out / "out.csv";
-        ButtonCnvClick(fresh.Path(), listed, prompts);
+        prompts = ScriptedPrompts();
+        prompts.savePath = out / "out.csv";
+        ExportSelectedLapsCommand(listed, RowRange{0, 2}, prompts);
         const auto rows = CsvRows(ReadBytes(out / "out.csv"));
         ASSERT_EQ(rows.size(), c.rows) << c.what;
-        if (c.firstTime) {
-            EXPECT_EQ(Field({rows[1]}, 0)[0], c.firstTime) << c.what;
-        }
-        EXPECT_EQ(LapDt[0].Count, 0);
+        EXPECT_EQ(Field({rows[1]}, 0)[0], "0.000") << c.what;
+        EXPECT_EQ(prompts.informations,
+                  std::vector<std::string>{std::string("out.csv を出力しました。\r読み込めなかったラップ: ") +
+                                           c.skipped})
+            << c.what;
     }
+}
+
+// Not one selected lap loads: nothing is written, an existing file stays,
+// and the error names the laps instead of reporting success.
+TEST_F(OverlayTest, NoLapLoadedWritesNothingAndSaysSo) {
+    WriteSession(3);
+    List(2, 3);
+    for (const char* name : {"Temp0002.dtb", "TEMP0003.DTB"})
+        std::remove((dir / name).c_str());
+    WriteBytes(out / "out.csv", "old");
+    prompts.overwrite = true;
+    prompts.savePath = out / "out.csv";
+    try {
+        Click();
+        ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Message(),
+                  "選択したラップを読み込めませんでした。何も出力していません: 0002, 0003");
+    }
+    EXPECT_EQ(ReadBytes(out / "out.csv"), "old");
+    EXPECT_EQ(FolderEntries(out.Path()), std::vector<std::string>{"out.csv"});
+    EXPECT_TRUE(prompts.informations.empty());
 }
 
 // Records of nothing but not-a-number and infinities go through the list
 // and the export without harm and print as such.
 TEST_F(OverlayTest, RecordsFullOfNanAndInfinities) {
     const double values[] = {NAN, HUGE_VAL, -HUGE_VAL};
-    std::vector<TPosDtRec> recs = StraightLap(At(2012, 5, 3, 10, 0, 0), 1);  // sets the reference
+    std::vector<Sample> recs = StraightLap(At(2012, 5, 3, 10, 0, 0), 1);  // sets the reference
     for (int i = 1; i <= 6; ++i) {
         const double v = values[i % 3], w = values[(i + 1) % 3];
-        TPosDtRec r;
-        r.DateTime = v;
-        r.Elapsed = w;
-        r.ElapsedSec = r.Lat = r.Lon = r.Alt = v;
-        r.Speed = r.Heading = r.DistKm = w;
+        Sample r;
+        r.dateTime = v;
+        r.elapsed = w;
+        r.elapsedSec = r.lat = r.lon = r.alt = v;
+        r.speed = r.heading = r.distKm = w;
         recs.push_back(r);
     }
     WriteLap("Temp0001.dtb", recs);
     List(1, 1);
-    EXPECT_EQ(grid.Cell(3, 1), "");  // the last sample's date cannot be shown
-    EXPECT_EQ(grid.Cell(4, 1), "INF");
-    EXPECT_EQ(grid.Cell(5, 1), "INF");
+    const auto& cells = session.lapRows.at(0).cells;
+    EXPECT_EQ(cells[3], "");  // the last sample's date cannot be shown
+    EXPECT_EQ(cells[4], "INF");
+    EXPECT_EQ(cells[5], "INF");
     const auto rows = Export();
     ASSERT_EQ(rows.size(), 1u + 7 + 10);
     std::vector<std::string> times = {"Time", "0.000", "INF", "-INF", "NAN", "INF", "-INF", "NAN"};
@@ -303,21 +343,19 @@ TEST_F(OverlayTest, RecordsFullOfNanAndInfinities) {
 }
 
 // A lap that cannot be read ends the export: by a file that may not be
-// opened, and by a process out of descriptors.
+// opened, and by a process out of descriptors (which cannot even list the
+// folder to find the laps in).
 TEST_F(OverlayTest, ReadErrorWritesNothing) {
     const struct {
         bool noDescriptors;
         int code;
-    } ways[] = {{false, 5}, {true, 4}};
+    } ways[] = {{false, kIoAccessDenied}, {true, kIoTooManyOpenFiles}};
     int tried = 0;
     for (const auto& way : ways) {
         ScratchDir laps;
         for (const char* name : {"Temp0001.dtb", "Temp0002.dtb"})
             WriteBytes(laps / name, LapBytes(StraightLap(At(2012, 5, 3, 10, 0, 0), 20)));
-        MemoryLapGrid listed;
-        std::int32_t count = 0;
-        LoadListMsg(laps.Path(), FindLapFileNames(laps.Path()), listed, count);
-        listed.Select(1, 2);
+        const Session listed = ListedSession(laps.Path());
         if (way.noDescriptors ? !NoMoreFiles::Usable()
                               : (std::remove((laps / "Temp0002.dtb").c_str()),
                                  !MakeUnopenableLapFile(laps / "Temp0002.dtb")))
@@ -325,21 +363,20 @@ TEST_F(OverlayTest, ReadErrorWritesNothing) {
         ++tried;
         WriteBytes(out / "out.csv", "old");
         prompts = ScriptedPrompts();
-        prompts.Overwrite = true;
-        prompts.SavePath = out / "out.csv";
+        prompts.overwrite = true;
+        prompts.savePath = out / "out.csv";
         try {
             std::optional<NoMoreFiles> limit;
             if (way.noDescriptors) limit.emplace();
-            ButtonCnvClick(laps.Path(), listed, prompts);
+            ExportSelectedLapsCommand(listed, RowRange{0, 1}, prompts);
             ADD_FAILURE() << "no error";
-        } catch (const InOutError& e) {
-            EXPECT_EQ(e.Code(), way.code);
+        } catch (const Error& e) {
+            EXPECT_EQ(e.Message(), IoMessage(way.code));
+            EXPECT_EQ(e.Path(), way.noDescriptors ? laps.Path() : laps / "Temp0002.dtb");
         }
         EXPECT_EQ(ReadBytes(out / "out.csv"), "old");
         EXPECT_EQ(FolderEntries(out.Path()), std::vector<std::string>{"out.csv"});
-        EXPECT_TRUE(prompts.Informations.empty());
-        EXPECT_EQ(LapDt[0].Count, 0);
-        EXPECT_TRUE(LapDt[0].PosData.empty());
+        EXPECT_TRUE(prompts.informations.empty());
     }
     if (tried == 0) GTEST_SKIP() << "no way to make a lap unreadable here";
 }
@@ -347,19 +384,19 @@ TEST_F(OverlayTest, ReadErrorWritesNothing) {
 TEST_F(OverlayTest, UnwritableTargetIsAnError) {
     WriteSession(1);
     List(1, 1);
-    prompts.Overwrite = true;
+    prompts.overwrite = true;
     const std::string denied = ::geteuid() == 0 ? "/sys/out.csv" : "";
     for (const std::string& target : {out / "gone/out.csv", denied}) {
         if (target.empty()) continue;
-        prompts.SavePath = target;
-        EXPECT_THROW(ButtonCnvClick(dir.Path(), grid, prompts), InOutError) << target;
+        prompts.savePath = target;
+        EXPECT_THROW(Click(), Error) << target;
     }
-    EXPECT_TRUE(prompts.Informations.empty());
+    EXPECT_TRUE(prompts.informations.empty());
     if (::geteuid() == 0) return;  // root writes into any folder
     WriteBytes(out / "out.csv", "old");
     ::chmod(out.Path().c_str(), 0555);
-    prompts.SavePath = out / "out.csv";
-    EXPECT_THROW(ButtonCnvClick(dir.Path(), grid, prompts), InOutError);
+    prompts.savePath = out / "out.csv";
+    EXPECT_THROW(Click(), Error);
     ::chmod(out.Path().c_str(), 0755);
     EXPECT_EQ(ReadBytes(out / "out.csv"), "old");
     EXPECT_EQ(FolderEntries(out.Path()), std::vector<std::string>{"out.csv"});
@@ -371,8 +408,8 @@ TEST_F(OverlayTest, WriteFailingMidwayKeepsTheOldFile) {
     WriteSession(3);
     List(1, 3);
     WriteBytes(out / "out.csv", "old");
-    prompts.Overwrite = true;
-    prompts.SavePath = out / "out.csv";
+    prompts.overwrite = true;
+    prompts.savePath = out / "out.csv";
     const pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
@@ -380,9 +417,9 @@ TEST_F(OverlayTest, WriteFailingMidwayKeepsTheOldFile) {
         const rlimit limit{1024, 1024};  // the file needs about 3 kB
         ::setrlimit(RLIMIT_FSIZE, &limit);
         try {
-            ButtonCnvClick(dir.Path(), grid, prompts);
-        } catch (const InOutError&) {
-            ::_exit(prompts.Informations.empty() ? 0 : 2);
+            Click();
+        } catch (const Error&) {
+            ::_exit(prompts.informations.empty() ? 0 : 2);
         }
         ::_exit(1);
     }
@@ -398,13 +435,13 @@ class ChosenFilesTest : public OverlayTest {};
 
 TEST_F(ChosenFilesTest, FilesInTheOrderPicked) {
     WriteSession(3);
-    prompts.OpenPaths = {dir / "TEMP0003.DTB", dir / "Temp0001.dtb", dir / "Temp0002.dtb"};
-    prompts.SavePath = out / "picked";
-    Button1Click(dir.Path(), prompts);
-    EXPECT_EQ(prompts.OpenFolders, std::vector<std::string>{dir.Path()});
-    EXPECT_EQ(prompts.OpenDialogs, 4);
-    EXPECT_EQ(prompts.SavePresets, std::vector<std::string>{"TEMP0003.csv"});
-    EXPECT_TRUE(prompts.Informations.empty());
+    prompts.openPaths = {dir / "TEMP0003.DTB", dir / "Temp0001.dtb", dir / "Temp0002.dtb"};
+    prompts.savePath = out / "picked";
+    PickFiles();
+    EXPECT_EQ(prompts.openFolders, std::vector<std::string>{dir.Path()});
+    EXPECT_EQ(prompts.openDialogs, 4);
+    EXPECT_EQ(prompts.savePresets, std::vector<std::string>{"TEMP0003.csv"});
+    EXPECT_TRUE(prompts.informations.empty());
     const auto rows = CsvRows(ReadBytes(out / "picked.csv"));
     ASSERT_EQ(rows.size(), 1u + 60);
     EXPECT_EQ(rows[0], "Time,LapTm,X,Y,Spd,XG,YG");
@@ -420,11 +457,15 @@ TEST_F(ChosenFilesTest, RepeatsAndNonLapFiles) {
     WriteSession(2);
     WriteBytes(dir / "Temp0009.dtb", std::string(129, '\0'));
     WriteBytes(dir / "Temp0000.dtb", "");
-    prompts.OpenPaths = {dir / "Temp0000.dtb", dir / "Temp0002.dtb", dir / "Temp0009.dtb",
+    prompts.openPaths = {dir / "Temp0000.dtb", dir / "Temp0002.dtb", dir / "Temp0009.dtb",
                          dir / "missing.dtb",  dir / "Temp0001.dtb", dir / "Temp0002.dtb"};
-    prompts.SavePath = out / "picked.csv";
-    Button1Click(dir.Path(), prompts);
-    EXPECT_EQ(prompts.SavePresets, std::vector<std::string>{"Temp0000.csv"});
+    prompts.savePath = out / "picked.csv";
+    PickFiles();
+    EXPECT_EQ(prompts.savePresets, std::vector<std::string>{"Temp0000.csv"});
+    EXPECT_EQ(prompts.informations,
+              std::vector<std::string>{"picked.csv を出力しました。\r読み込めなかったファイル: " +
+                                       (dir / "Temp0000.dtb") + ", " + (dir / "Temp0009.dtb") +
+                                       ", " + (dir / "missing.dtb")});
     const auto rows = CsvRows(ReadBytes(out / "picked.csv"));
     ASSERT_EQ(rows.size(), 1u + 60);
     // The empty first pick sets no reference; 0002 does.
@@ -434,15 +475,23 @@ TEST_F(ChosenFilesTest, RepeatsAndNonLapFiles) {
     EXPECT_EQ(std::vector<std::string>(rows.begin() + 41, rows.end()), lap2);
 }
 
+TEST_F(ChosenFilesTest, NoLapFileAmongThePickedWritesNothing) {
+    WriteBytes(dir / "Temp0009.dtb", std::string(129, '\0'));
+    prompts.openPaths = {dir / "Temp0009.dtb", dir / "missing.dtb"};
+    prompts.savePath = out / "picked.csv";
+    EXPECT_THROW(PickFiles(), Error);
+    EXPECT_TRUE(FolderEntries(out.Path()).empty());
+}
+
 TEST_F(ChosenFilesTest, NothingPickedOrSaveCancelled) {
     WriteSession(1);
-    Button1Click(dir.Path(), prompts);
-    EXPECT_EQ(prompts.OpenDialogs, 1);
-    EXPECT_TRUE(prompts.SavePresets.empty());
+    PickFiles();
+    EXPECT_EQ(prompts.openDialogs, 1);
+    EXPECT_TRUE(prompts.savePresets.empty());
     prompts = ScriptedPrompts();
-    prompts.OpenPaths = {dir / "Temp0001.dtb"};
-    Button1Click(dir.Path(), prompts);
-    EXPECT_EQ(prompts.SavePresets.size(), 1u);
+    prompts.openPaths = {dir / "Temp0001.dtb"};
+    PickFiles();
+    EXPECT_EQ(prompts.savePresets.size(), 1u);
     EXPECT_TRUE(FolderEntries(out.Path()).empty());
 }
 

@@ -11,9 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "common/datetime.h"
+#include "text/datetime.h"
 #include "lapdata/lapfile.h"
-#include "tests/testutil.h"
+#include "tests/kit/files.h"
+#include "tests/kit/laps.h"
 #include "tools/sessiongen.h"
 
 namespace {
@@ -30,11 +31,11 @@ struct Step {
         return c < 0 ? c + 360 : c;
     }
 };
-Step Between(const TPosDtRec& a, const TPosDtRec& b) {
+Step Between(const Sample& a, const Sample& b) {
     const double mPerDeg = 6371000.0 * M_PI / 180;
-    const double lat = static_cast<double>(a.Lat) * M_PI / 180;
-    return {static_cast<double>(b.Lon - a.Lon) * mPerDeg * std::cos(lat),
-            static_cast<double>(b.Lat - a.Lat) * mPerDeg};
+    const double lat = static_cast<double>(a.lat) * M_PI / 180;
+    return {static_cast<double>(b.lon - a.lon) * mPerDeg * std::cos(lat),
+            static_cast<double>(b.lat - a.lat) * mPerDeg};
 }
 
 // Signed difference of two angles in degrees, within ±180.
@@ -43,28 +44,29 @@ double AngleDiff(double a, double b) {
 }
 
 // Compass course of a stored heading (stored = course + 180, below 360).
-double CourseOf(const TPosDtRec& r) {
-    return std::fmod(static_cast<double>(r.Heading) + 180, 360);
+double CourseOf(const Sample& r) {
+    return std::fmod(static_cast<double>(r.heading) + 180, 360);
 }
 
-std::vector<TPosDtRec> Read(const std::string& path) {
-    auto records = ReadLapFile(path);
-    if (!records) throw std::runtime_error("not a lap file: " + path);
-    return *records;
+std::vector<Sample> Read(const std::string& path) {
+    std::vector<Sample> samples;
+    if (!ReadLapSamples(path, [&](const Sample& s) { samples.push_back(s); }))
+        throw std::runtime_error("not a lap file: " + path);
+    return samples;
 }
 
-bool SameRecord(const TPosDtRec& a, const TPosDtRec& b) {
-    return a.DateTime == b.DateTime && a.Elapsed == b.Elapsed && a.ElapsedSec == b.ElapsedSec &&
-           a.Lat == b.Lat && a.Lon == b.Lon && a.Alt == b.Alt && a.Speed == b.Speed &&
-           a.Heading == b.Heading && a.DistKm == b.DistKm && a.SatCount == b.SatCount;
+bool SameRecord(const Sample& a, const Sample& b) {
+    return a.dateTime == b.dateTime && a.elapsed == b.elapsed && a.elapsedSec == b.elapsedSec &&
+           a.lat == b.lat && a.lon == b.lon && a.alt == b.alt && a.speed == b.speed &&
+           a.heading == b.heading && a.distKm == b.distKm && a.satCount == b.satCount;
 }
 
 struct RateCase {
-    int Hz;
-    int SamplesPerLap;  // 0: laps cut at the start line
-    int Laps;
-    int FirstDataNo;
-    std::vector<std::string> Names;
+    int hz;
+    int samplesPerLap;  // 0: laps cut at the start line
+    int laps;
+    int firstDataNumber;
+    std::vector<std::string> names;
 };
 
 const std::vector<RateCase> kRateCases = {
@@ -76,28 +78,28 @@ const std::vector<RateCase> kRateCases = {
 
 TEST(SessionGenTest, WrittenSessionReadsBackAtEveryRate) {
     for (const RateCase& c : kRateCases) {
-        SCOPED_TRACE("Hz " + std::to_string(c.Hz) + ", samples " + std::to_string(c.SamplesPerLap));
+        SCOPED_TRACE("Hz " + std::to_string(c.hz) + ", samples " + std::to_string(c.samplesPerLap));
         ScratchDir tmp;
         SessionOptions o;
-        o.SampleHz = c.Hz;
-        o.SamplesPerLap = c.SamplesPerLap;
-        o.Laps = c.Laps;
-        o.FirstDataNo = c.FirstDataNo;
+        o.sampleHz = c.hz;
+        o.samplesPerLap = c.samplesPerLap;
+        o.laps = c.laps;
+        o.firstDataNumber = c.firstDataNumber;
         const fs::path folder = fs::path(tmp / "not") / "there";
         const auto paths = WriteSession(folder.string(), o);
-        ASSERT_EQ(paths.size(), c.Names.size());
+        ASSERT_EQ(paths.size(), c.names.size());
 
-        const double step = 1.0 / c.Hz;
-        std::optional<TDateTime> previousEnd;
+        const double step = 1.0 / c.hz;
+        std::optional<DateTime> previousEnd;
         for (std::size_t k = 0; k < paths.size(); ++k) {
-            EXPECT_EQ(fs::path(paths[k]), folder / c.Names[k]);
+            EXPECT_EQ(fs::path(paths[k]), folder / c.names[k]);
             const auto lap = Read(paths[k]);
             ASSERT_FALSE(lap.empty());
-            if (c.SamplesPerLap > 0) {
-                EXPECT_EQ(lap.size(), std::size_t(c.SamplesPerLap));
+            if (c.samplesPerLap > 0) {
+                EXPECT_EQ(lap.size(), std::size_t(c.samplesPerLap));
             } else {
-                EXPECT_GT(lap.size(), std::size_t(60 * c.Hz));  // a lap takes minutes
-                EXPECT_LT(lap.size(), std::size_t(200 * c.Hz));
+                EXPECT_GT(lap.size(), std::size_t(60 * c.hz));  // a lap takes minutes
+                EXPECT_LT(lap.size(), std::size_t(200 * c.hz));
             }
 
             // The file holds exactly what MakeLapSamples gives for that lap.
@@ -105,34 +107,34 @@ TEST(SessionGenTest, WrittenSessionReadsBackAtEveryRate) {
             ASSERT_EQ(made.size(), lap.size());
             EXPECT_TRUE(std::equal(lap.begin(), lap.end(), made.begin(), SameRecord));
 
-            const TPosDtRec& first = lap.front();
-            EXPECT_EQ(first.ElapsedSec, 0);
-            EXPECT_EQ(first.Elapsed, 0);
-            EXPECT_EQ(first.DistKm, 0);
+            const Sample& first = lap.front();
+            EXPECT_EQ(first.elapsedSec, 0);
+            EXPECT_EQ(first.elapsed, 0);
+            EXPECT_EQ(first.distKm, 0);
             if (k == 0) {
-                EXPECT_EQ(first.DateTime, o.Start);
+                EXPECT_EQ(first.dateTime, o.start);
             }
             // The next lap starts one sampling step after this one ended.
             if (previousEnd) {
-                EXPECT_NEAR((first.DateTime - *previousEnd) * 86400, step, 1e-5);
+                EXPECT_NEAR((first.dateTime - *previousEnd) * 86400, step, 1e-5);
             }
             for (std::size_t i = 0; i < lap.size(); ++i) {
-                const TPosDtRec& r = lap[i];
-                EXPECT_NEAR(static_cast<double>(r.ElapsedSec), i * step, 1e-9);
-                EXPECT_NEAR(static_cast<double>(r.ElapsedSec - Extended(r.Elapsed) * 86400), 0,
+                const Sample& r = lap[i];
+                EXPECT_NEAR(static_cast<double>(r.elapsedSec), i * step, 1e-9);
+                EXPECT_NEAR(static_cast<double>(r.elapsedSec - Extended(r.elapsed) * 86400), 0,
                             1e-9);
-                EXPECT_NEAR((r.DateTime - first.DateTime) * 86400,
-                            static_cast<double>(r.ElapsedSec), 1e-5);
-                EXPECT_GE(r.Heading, 0);
-                EXPECT_LT(r.Heading, 360);
-                EXPECT_GE(r.SatCount, 7);
-                EXPECT_LE(r.SatCount, 12);
+                EXPECT_NEAR((r.dateTime - first.dateTime) * 86400,
+                            static_cast<double>(r.elapsedSec), 1e-5);
+                EXPECT_GE(r.heading, 0);
+                EXPECT_LT(r.heading, 360);
+                EXPECT_GE(r.satCount, 7);
+                EXPECT_LE(r.satCount, 12);
                 if (i > 0) {
-                    EXPECT_GT(r.DateTime, lap[i - 1].DateTime);
-                    EXPECT_GE(r.DistKm, lap[i - 1].DistKm);
+                    EXPECT_GT(r.dateTime, lap[i - 1].dateTime);
+                    EXPECT_GE(r.distKm, lap[i - 1].distKm);
                 }
             }
-            previousEnd = lap.back().DateTime;
+            previousEnd = lap.back().dateTime;
         }
     }
 }
@@ -143,23 +145,23 @@ TEST(SessionGenTest, SamplesDescribeTheMotion) {
     for (int hz : {20, 10, 5, 1}) {
         SCOPED_TRACE("Hz " + std::to_string(hz));
         SessionOptions o;
-        o.SampleHz = hz;
-        o.Laps = 3;
+        o.sampleHz = hz;
+        o.laps = 3;
         const double dt = 1.0 / hz;
         for (int k : {0, 2}) {
             const auto lap = MakeLapSamples(o, k);
             double top = 0, slowest = 1e9, lowest = 1e9, highest = -1e9;
             for (std::size_t i = 0; i < lap.size(); ++i) {
-                const TPosDtRec& r = lap[i];
-                top = std::max(top, static_cast<double>(r.Speed));
-                slowest = std::min(slowest, static_cast<double>(r.Speed));
-                lowest = std::min(lowest, static_cast<double>(r.Alt));
-                highest = std::max(highest, static_cast<double>(r.Alt));
+                const Sample& r = lap[i];
+                top = std::max(top, static_cast<double>(r.speed));
+                slowest = std::min(slowest, static_cast<double>(r.speed));
+                lowest = std::min(lowest, static_cast<double>(r.alt));
+                highest = std::max(highest, static_cast<double>(r.alt));
                 if (i == 0) continue;
-                const TPosDtRec& p = lap[i - 1];
+                const Sample& p = lap[i - 1];
                 const Step s = Between(p, r);
-                const double driven = static_cast<double>(r.DistKm - p.DistKm) * 1000;
-                const double bySpeed = static_cast<double>(p.Speed + r.Speed) / 2 / 3.6 * dt;
+                const double driven = static_cast<double>(r.distKm - p.distKm) * 1000;
+                const double bySpeed = static_cast<double>(p.speed + r.speed) / 2 / 3.6 * dt;
                 EXPECT_NEAR(driven, bySpeed, 0.02 * driven + 2.5 * dt * dt + 0.05) << i;
                 EXPECT_NEAR(s.Length(), driven, 0.02 * driven + 0.8 * dt + 0.05) << i;
                 const double headingCourse = CourseOf(p) + AngleDiff(CourseOf(r), CourseOf(p)) / 2;
@@ -174,10 +176,10 @@ TEST(SessionGenTest, SamplesDescribeTheMotion) {
             // A lap cut at the start line covers the circuit and ends where
             // it began: its first and last samples each lie less than one
             // step from the line.
-            const double length = static_cast<double>(lap.back().DistKm);
+            const double length = static_cast<double>(lap.back().distKm);
             EXPECT_GT(length, 2);
             EXPECT_LT(length, 7);
-            const double lastStep = static_cast<double>(lap.back().Speed) / 3.6 * dt;
+            const double lastStep = static_cast<double>(lap.back().speed) / 3.6 * dt;
             EXPECT_LT(Between(lap.front(), lap.back()).Length(), 2 * lastStep + 3);
         }
     }
@@ -185,15 +187,15 @@ TEST(SessionGenTest, SamplesDescribeTheMotion) {
 
 TEST(SessionGenTest, LapsAndSeedsVary) {
     SessionOptions o;
-    o.Laps = 4;
+    o.laps = 4;
     std::vector<double> lapTimes;
-    for (int k = 0; k < o.Laps; ++k)
-        lapTimes.push_back(static_cast<double>(MakeLapSamples(o, k).back().ElapsedSec));
+    for (int k = 0; k < o.laps; ++k)
+        lapTimes.push_back(static_cast<double>(MakeLapSamples(o, k).back().elapsedSec));
     std::sort(lapTimes.begin(), lapTimes.end());
     EXPECT_GT(lapTimes.back() - lapTimes.front(), 0.1);
 
     SessionOptions other = o;
-    other.Seed = 2;
+    other.seed = 2;
     const auto a = MakeLapSamples(o, 1), b = MakeLapSamples(other, 1);
     const std::size_t n = std::min(a.size(), b.size());
     EXPECT_FALSE(std::equal(a.begin(), a.begin() + n, b.begin(), SameRecord));
@@ -201,12 +203,12 @@ TEST(SessionGenTest, LapsAndSeedsVary) {
 
 TEST(SessionGenTest, SamplesContinueAcrossFixedSizeLaps) {
     SessionOptions o;
-    o.Laps = 3;
-    o.SamplesPerLap = 700;  // shorter than a lap of the circuit
-    for (int k = 0; k + 1 < o.Laps; ++k) {
+    o.laps = 3;
+    o.samplesPerLap = 700;  // shorter than a lap of the circuit
+    for (int k = 0; k + 1 < o.laps; ++k) {
         const auto lap = MakeLapSamples(o, k), next = MakeLapSamples(o, k + 1);
         const double gap = Between(lap.back(), next.front()).Length();
-        const double step = static_cast<double>(lap.back().Speed) / 3.6 / o.SampleHz;
+        const double step = static_cast<double>(lap.back().speed) / 3.6 / o.sampleHz;
         EXPECT_NEAR(gap, step, 0.05 * step + 0.1);
     }
 }
@@ -256,37 +258,37 @@ class LocalZone {
 // laps are shorter than that.
 TEST(SessionGenTest, FileStampsFollowTheDataNumber) {
     struct Case {
-        int SamplesPerLap;
-        bool StampIsLapEnd;
+        int samplesPerLap;
+        bool stampIsLapEnd;
     };
     // Away from UTC, so that a stamp taken as UTC shows.
     const LocalZone zone("JST-9");
     for (const Case c : {Case{0, true}, Case{3, false}}) {
-        SCOPED_TRACE("samples " + std::to_string(c.SamplesPerLap));
+        SCOPED_TRACE("samples " + std::to_string(c.samplesPerLap));
         ScratchDir tmp;
         SessionOptions o;
-        o.Laps = 4;
-        o.SamplesPerLap = c.SamplesPerLap;
-        o.Start = 41032.5 + 0.123 / 86400;
+        o.laps = 4;
+        o.samplesPerLap = c.samplesPerLap;
+        o.start = 41032.5 + 0.123 / 86400;
         const auto stamps = Stamps(WriteSession(tmp.Path(), o));
         ASSERT_EQ(stamps.size(), 4u);
         for (std::size_t k = 0; k < stamps.size(); ++k) {
             if (k > 0) {
                 EXPECT_GE(SecondsAfter(stamps[k].Time, stamps[k - 1].Time), 2.0);
             }
-            if (!c.StampIsLapEnd) continue;
+            if (!c.stampIsLapEnd) continue;
             const auto lap = Read(stamps[k].Name);
             DateTimeFields end;
-            ASSERT_TRUE(DecodeDateTime(lap.back().DateTime, end));
+            ASSERT_TRUE(DecodeDateTime(lap.back().dateTime, end));
             std::tm local{};
             ASSERT_NE(::localtime_r(&stamps[k].Time.tv_sec, &local), nullptr);
-            EXPECT_EQ(local.tm_year + 1900, end.Year);
-            EXPECT_EQ(local.tm_mon + 1, end.Month);
-            EXPECT_EQ(local.tm_mday, end.Day);
-            EXPECT_EQ(local.tm_hour, end.Hour);
-            EXPECT_EQ(local.tm_min, end.Minute);
-            EXPECT_EQ(local.tm_sec, end.Second);
-            EXPECT_EQ(stamps[k].Time.tv_nsec / 1'000'000, end.MilliSecond);
+            EXPECT_EQ(local.tm_year + 1900, end.year);
+            EXPECT_EQ(local.tm_mon + 1, end.month);
+            EXPECT_EQ(local.tm_mday, end.day);
+            EXPECT_EQ(local.tm_hour, end.hour);
+            EXPECT_EQ(local.tm_min, end.minute);
+            EXPECT_EQ(local.tm_sec, end.second);
+            EXPECT_EQ(stamps[k].Time.tv_nsec / 1'000'000, end.milliSecond);
         }
     }
 }
@@ -299,11 +301,11 @@ TEST(SessionGenTest, RejectsSessionsItCannotWrite) {
         return o;
     };
     const SessionOptions bad[] = {
-        with([](SessionOptions& o) { o.SampleHz = 7; }),
-        with([](SessionOptions& o) { o.SamplesPerLap = -1; }),
-        with([](SessionOptions& o) { o.Laps = -1; }),
-        with([](SessionOptions& o) { o.FirstDataNo = 9998, o.Laps = 3; }),
-        with([](SessionOptions& o) { o.Start = std::nan(""); }),
+        with([](SessionOptions& o) { o.sampleHz = 7; }),
+        with([](SessionOptions& o) { o.samplesPerLap = -1; }),
+        with([](SessionOptions& o) { o.laps = -1; }),
+        with([](SessionOptions& o) { o.firstDataNumber = 9998, o.laps = 3; }),
+        with([](SessionOptions& o) { o.start = std::nan(""); }),
     };
     for (const SessionOptions& o : bad)
         EXPECT_THROW(WriteSession(tmp.Path(), o), std::invalid_argument);

@@ -8,10 +8,11 @@
 #include <QTest>
 
 #include "lapdata/lapslot.h"
-#include "tests/exportkit.h"
+#include "tests/kit/programs.h"
+#include "tests/kit/prompts.h"
 #include "tests/windowkit.h"
-#include "window/errorbox.h"
-#include "window/unit1.h"
+#include "gui/qt/errorbox.h"
+#include "gui/qt/unit1.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ class WindowExportTest : public WindowTest {
         const ProgramRun run = RunProgram(
             kLapcsv, {"overlay", "--dir", AppDataTemp(), "--laps", laps, "-o", out, "-f"},
             WorkFolder());
-        EXPECT_EQ(run.Status, 0) << run.Err;
+        EXPECT_EQ(run.status, 0) << run.err;
         return ReadBytes(out);
     }
 
@@ -40,19 +41,19 @@ TEST_F(WindowExportTest, WritesTheSameBytesAsLapcsv) {
     WriteAppDataSession(4);
     auto form = Open(kLaprix2QuorbelII);
     for (const Case& c : {Case{1, 1, "0001"}, Case{2, 3, "0002-0003"}, Case{1, 4, "0001-0004"}}) {
-        SCOPED_TRACE(c.Laps);
+        SCOPED_TRACE(c.laps);
         SelectRows(*form, c.Top, c.Bottom);
         ScriptedPrompts prompts;
-        prompts.SavePath = OutFolder() + "window";  // the extension is forced
+        prompts.savePath = OutFolder() + "window";  // the extension is forced
         form->SetPrompts(&prompts);
         ClickExport(*form);
         form->SetPrompts(nullptr);
 
-        EXPECT_EQ(prompts.SavePresets, std::vector<std::string>{""});
-        EXPECT_TRUE(prompts.Warnings.empty());
-        EXPECT_EQ(prompts.Informations, std::vector<std::string>{"window.csv を出力しました。"});
+        EXPECT_EQ(prompts.savePresets, std::vector<std::string>{""});
+        EXPECT_TRUE(prompts.warnings.empty());
+        EXPECT_EQ(prompts.informations, std::vector<std::string>{"window.csv を出力しました。"});
         const std::string written = ReadBytes(OutFolder() + "window.csv");
-        EXPECT_EQ(written, LapcsvOverlay(c.Laps));
+        EXPECT_EQ(written, LapcsvOverlay(c.laps));
         EXPECT_GT(written.size(), 1000u);
         std::filesystem::remove(OutFolder() + "window.csv");
         EXPECT_EQ(LapDt.size(), 1u);
@@ -74,7 +75,7 @@ TEST_F(WindowExportTest, KeepsDecimalPointsUnderACommaLocale) {
     EXPECT_NE(form->Grid().Cell(4, 1).find('.'), std::string::npos);
     SelectRows(*form, 1, 2);
     ScriptedPrompts prompts;
-    prompts.SavePath = OutFolder() + "window.csv";
+    prompts.savePath = OutFolder() + "window.csv";
     form->SetPrompts(&prompts);
     ClickExport(*form);
     EXPECT_EQ(ReadBytes(OutFolder() + "window.csv"), LapcsvOverlay("0001-0002"));
@@ -91,15 +92,15 @@ TEST_F(WindowExportTest, AsksBeforeReplacingAFile) {
         SCOPED_TRACE(c.Answer ? "Yes" : "No");
         WriteBytes(OutFolder() + "laps.csv", "kept");
         ScriptedPrompts prompts;
-        prompts.SavePath = OutFolder() + "laps.txt";
-        prompts.Overwrite = c.Answer;
+        prompts.savePath = OutFolder() + "laps.txt";
+        prompts.overwrite = c.Answer;
         form->SetPrompts(&prompts);
         ClickExport(*form);
 
-        EXPECT_EQ(prompts.Warnings,
+        EXPECT_EQ(prompts.warnings,
                   std::vector<std::string>{"laps.csv は既に存在します。\r上書きしますか?"});
         EXPECT_EQ(ReadBytes(OutFolder() + "laps.csv") != "kept", c.Replaced);
-        EXPECT_EQ(prompts.Informations.size(), c.Replaced ? 1u : 0u);
+        EXPECT_EQ(prompts.informations.size(), c.Replaced ? 1u : 0u);
         EXPECT_EQ(FolderEntries(OutFolder()), std::vector<std::string>{"laps.csv"});
     }
 }
@@ -107,10 +108,10 @@ TEST_F(WindowExportTest, AsksBeforeReplacingAFile) {
 TEST_F(WindowExportTest, DoesNothingWithoutLaps) {
     auto form = Open(kLaprix2QuorbelII);
     ScriptedPrompts prompts;
-    prompts.SavePath = OutFolder() + "laps.csv";
+    prompts.savePath = OutFolder() + "laps.csv";
     form->SetPrompts(&prompts);
     ClickExport(*form);
-    EXPECT_TRUE(prompts.SavePresets.empty());
+    EXPECT_TRUE(prompts.savePresets.empty());
     EXPECT_TRUE(FolderEntries(OutFolder()).empty());
 }
 
@@ -126,13 +127,13 @@ TEST_F(WindowExportTest, ShowsAReadErrorAndStaysUsable) {
 
     SelectRows(*form, 2, 3);
     ScriptedPrompts prompts;
-    prompts.SavePath = OutFolder() + "laps.csv";
+    prompts.savePath = OutFolder() + "laps.csv";
     form->SetPrompts(&prompts);
     ClickExport(*form);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].Caption, "window_tests");
     EXPECT_EQ(errors[0].Text, "ファイルへのアクセスが拒否されました.");
-    EXPECT_TRUE(prompts.Informations.empty());
+    EXPECT_TRUE(prompts.informations.empty());
     EXPECT_EQ(FolderEntries(OutFolder()), std::vector<std::string>{"aside.dtb"});
     EXPECT_EQ(LapDt[0].Count, 0);
     EXPECT_TRUE(form->isVisible());
@@ -142,12 +143,12 @@ TEST_F(WindowExportTest, ShowsAReadErrorAndStaysUsable) {
     std::filesystem::rename(OutFolder() + "aside.dtb", lap);
     ClickExport(*form);
     EXPECT_EQ(errors.size(), 1u);
-    EXPECT_EQ(prompts.Informations, std::vector<std::string>{"laps.csv を出力しました。"});
+    EXPECT_EQ(prompts.informations, std::vector<std::string>{"laps.csv を出力しました。"});
     EXPECT_EQ(ReadBytes(OutFolder() + "laps.csv"), LapcsvOverlay("0002-0003"));
 
     std::filesystem::rename(lap, OutFolder() + "aside.dtb");
     ASSERT_TRUE(MakeUnopenableLapFile(lap));
-    prompts.Overwrite = true;
+    prompts.overwrite = true;
     ClickExport(*form);
     EXPECT_EQ(errors.size(), 2u);
     form->close();
@@ -169,10 +170,10 @@ TEST_F(WindowExportTest, ShowsAReadErrorWhileListing) {
 
     SelectRows(*form, 1, 2);
     ScriptedPrompts prompts;
-    prompts.SavePath = OutFolder() + "laps.csv";
+    prompts.savePath = OutFolder() + "laps.csv";
     form->SetPrompts(&prompts);
     ClickExport(*form);
-    EXPECT_EQ(prompts.Informations.size(), 1u);
+    EXPECT_EQ(prompts.informations.size(), 1u);
 }
 
 // Each of the three commands runs inside the one error box.
@@ -191,8 +192,8 @@ TEST_F(WindowExportTest, ShowsTheErrorOfEveryCommand) {
         SCOPED_TRACE(c.Name);
         errors.clear();
         ScriptedPrompts prompts;
-        prompts.OpenPaths = {lap};
-        prompts.SavePath = OutFolder() + "out.csv";
+        prompts.openPaths = {lap};
+        prompts.savePath = OutFolder() + "out.csv";
         form->SetPrompts(&prompts);
         (form.get()->*c.Button)->click();
         ASSERT_EQ(errors.size(), 1u);

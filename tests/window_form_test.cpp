@@ -8,10 +8,11 @@
 #include <filesystem>
 
 #include "lapdata/lapslot.h"
-#include "tests/exportkit.h"
+#include "tests/kit/programs.h"
+#include "tests/kit/prompts.h"
 #include "tests/windowkit.h"
 #include "tools/sessiongen.h"
-#include "window/unit1.h"
+#include "gui/qt/unit1.h"
 
 namespace {
 
@@ -155,7 +156,7 @@ TEST_F(WindowTest, FindsTheLapsOfEitherProgram) {
         if (c.Where == Laps::AppData) WriteAppDataSession(c.LapCount);
         if (c.Where == Laps::Registry) WriteRegistrySession(c.LapCount);
         if (c.Where == Laps::WorkFolder)
-            WriteSession(WorkFolder(), {.Laps = c.LapCount, .SamplesPerLap = 20});
+            WriteSession(WorkFolder(), {.laps = c.LapCount, .samplesPerLap = 20});
 
         auto form = Create(c.Deliverable);
         std::string expectedTempDir = c.ExpectedTempDir;
@@ -179,7 +180,7 @@ TEST_F(WindowTest, ListsTheLapsAsLapcsvDoes) {
     auto form = Open(kLaprix2QuorbelII);
 
     const ProgramRun list = RunProgram(kLapcsv, {"list", "--dir", AppDataTemp()}, WorkFolder());
-    ASSERT_EQ(list.Status, 0) << list.Err;
+    ASSERT_EQ(list.status, 0) << list.err;
     std::string shown;
     for (int row = 0; row < form->Grid().RowCount(); ++row) {
         for (int col = 0; col < kLapColumns; ++col) {
@@ -188,7 +189,7 @@ TEST_F(WindowTest, ListsTheLapsAsLapcsvDoes) {
         }
         shown += '\n';
     }
-    EXPECT_EQ(shown, list.Out);
+    EXPECT_EQ(shown, list.out);
     EXPECT_EQ(form->Grid().RowCount(), 6);
     EXPECT_EQ(LapRowCount, 5);
     EXPECT_EQ(form->Grid().Cell(0, 5), "0005");

@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <functional>
 
-#include "common/ioerror.h"
+#include "text/error.h"
 #include "tests/windowkit.h"
-#include "window/errorbox.h"
-#include "window/qtprompts.h"
+#include "gui/qt/errorbox.h"
+#include "gui/qt/qtprompts.h"
 
 namespace {
 
@@ -189,7 +189,7 @@ TEST_F(WindowPromptsTest, ErrorBoxHasTheStopIconAndOk) {
     SetErrorBoxDisplay({});  // the real box, not the test's record
     BoxSeen seen;
     WhenBox(seen, PressReturn);
-    RunHandler([] { throw InOutError(2); });
+    RunHandler([] { throw Error(2); });
     EXPECT_EQ(seen.Title, "window_tests");
     EXPECT_EQ(seen.Text, "ファイルが見つかりません.");
     EXPECT_EQ(seen.Icon, QMessageBox::Critical);

@@ -10,8 +10,8 @@
 
 #include "lapdata/lapslot.h"
 #include "tools/sessiongen.h"
-#include "window/errorbox.h"
-#include "window/unit1.h"
+#include "gui/qt/errorbox.h"
+#include "gui/qt/unit1.h"
 
 namespace {
 
@@ -29,8 +29,8 @@ class LoadListMsgCounter : public QObject {
 
 SessionOptions Session(int laps, int samples) {
     SessionOptions options;
-    options.Laps = laps;
-    options.SamplesPerLap = samples;
+    options.laps = laps;
+    options.samplesPerLap = samples;
     return options;
 }
 

@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/testutil.h"
-#include "window/form1.h"
+#include "tests/kit/files.h"
+#include "tests/kit/laps.h"
+#include "gui/qt/form1.h"
 
 struct ShownError {
     QString Caption;

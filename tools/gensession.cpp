@@ -13,20 +13,20 @@ int main(int argc, char** argv) {
     SessionOptions options;
     bool verbose = false;
     app.add_option("--out", out, "Folder to write into, created if missing")->required();
-    app.add_option("--laps", options.Laps, "Number of lap files")
+    app.add_option("--laps", options.laps, "Number of lap files")
         ->capture_default_str()
         ->check(CLI::Range(0, 10000));
-    app.add_option("--hz", options.SampleHz, "Samples per second")
+    app.add_option("--hz", options.sampleHz, "Samples per second")
         ->capture_default_str()
         ->check(CLI::IsMember({20, 10, 5, 1}));
-    app.add_option("--samples", options.SamplesPerLap,
+    app.add_option("--samples", options.samplesPerLap,
                    "Samples per lap file; 0 cuts the files at the start line")
         ->capture_default_str()
         ->check(CLI::NonNegativeNumber);
-    app.add_option("--first-data-no", options.FirstDataNo, "Data number of the first file")
+    app.add_option("--first-data-no", options.firstDataNumber, "Data number of the first file")
         ->capture_default_str()
         ->check(CLI::Range(0, 9999));
-    app.add_option("--seed", options.Seed, "Varies speeds and GPS noise")->capture_default_str();
+    app.add_option("--seed", options.seed, "Varies speeds and GPS noise")->capture_default_str();
     app.add_flag("-v,--verbose", verbose, "Print the path of every file written");
     CLI11_PARSE(app, argc, argv);
 

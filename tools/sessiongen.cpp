@@ -1,19 +1,17 @@
 #include "tools/sessiongen.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <stdexcept>
 
-#include "common/ioerror.h"
+#include "text/error.h"
 
 namespace {
 
@@ -266,16 +264,16 @@ LapProfile MakeProfile(const Circuit& c, std::uint32_t seed, std::int64_t lap, d
 }
 
 void CheckSampling(const SessionOptions& o) {
-    if (o.SampleHz != 20 && o.SampleHz != 10 && o.SampleHz != 5 && o.SampleHz != 1)
+    if (o.sampleHz != 20 && o.sampleHz != 10 && o.sampleHz != 5 && o.sampleHz != 1)
         throw std::invalid_argument("sample rate must be 20, 10, 5 or 1 Hz");
-    if (o.SamplesPerLap < 0) throw std::invalid_argument("samples per lap must not be negative");
+    if (o.samplesPerLap < 0) throw std::invalid_argument("samples per lap must not be negative");
     DateTimeFields f;
-    if (!DecodeDateTime(o.Start, f)) throw std::invalid_argument("start is not a valid date-time");
+    if (!DecodeDateTime(o.start, f)) throw std::invalid_argument("start is not a valid date-time");
 }
 
 void CheckNaming(const SessionOptions& o) {
-    if (o.Laps < 0) throw std::invalid_argument("lap count must not be negative");
-    if (o.FirstDataNo < 0 || o.FirstDataNo > 9999 || o.Laps > 10000 - o.FirstDataNo)
+    if (o.laps < 0) throw std::invalid_argument("lap count must not be negative");
+    if (o.firstDataNumber < 0 || o.firstDataNumber > 9999 || o.laps > 10000 - o.firstDataNumber)
         throw std::invalid_argument("data numbers must stay within 0000 to 9999");
 }
 
@@ -285,41 +283,41 @@ void CheckNaming(const SessionOptions& o) {
 class Drive {
   public:
     explicit Drive(const SessionOptions& options)
-        : c_(TheCircuit()), o_(options), hz_(options.SampleHz) {
+        : c_(TheCircuit()), o_(options), hz_(options.sampleHz) {
         CheckSampling(options);
-        const LapProfile outLap = MakeProfile(c_, o_.Seed, -1, kDragLimit);
-        profile_ = MakeProfile(c_, o_.Seed, 0, outLap.Speed.back());
+        const LapProfile outLap = MakeProfile(c_, o_.seed, -1, kDragLimit);
+        profile_ = MakeProfile(c_, o_.seed, 0, outLap.Speed.back());
         for (int q = 0; q < 3; ++q) {
-            phase_[q] = Uniform(o_.Seed, kNoise, q, 0, 2 * kPi);
-            period_[q] = kDriftPeriod[q] * Uniform(o_.Seed, kNoise, 8 + q, 0.85, 1.15);
+            phase_[q] = Uniform(o_.seed, kNoise, q, 0, 2 * kPi);
+            period_[q] = kDriftPeriod[q] * Uniform(o_.seed, kNoise, 8 + q, 0.85, 1.15);
         }
     }
 
     // The samples of the next lap file, or with out == nullptr only passes it.
-    void NextLap(std::vector<TPosDtRec>* out) {
+    void NextLap(std::vector<Sample>* out) {
         const std::int64_t first = next_;
         std::int64_t j = first;
-        const bool byLine = o_.SamplesPerLap == 0;
+        const bool byLine = o_.samplesPerLap == 0;
         double s0 = 0;
-        TDateTime lapStart = 0;
+        DateTime lapStart = 0;
         if (out != nullptr) {
             out->clear();
-            if (!byLine) out->reserve(static_cast<std::size_t>(o_.SamplesPerLap));
-            lapStart = static_cast<double>(static_cast<Extended>(o_.Start) +
+            if (!byLine) out->reserve(static_cast<std::size_t>(o_.samplesPerLap));
+            lapStart = static_cast<double>(static_cast<Extended>(o_.start) +
                                            static_cast<Extended>(first) / hz_ / 86400);
         }
         for (;; ++j) {
-            if (!byLine && j - first == o_.SamplesPerLap) break;
-            const double t = static_cast<double>(j) / o_.SampleHz;
+            if (!byLine && j - first == o_.samplesPerLap) break;
+            const double t = static_cast<double>(j) / o_.sampleHz;
             Reach(t);
             if (byLine && circuitLap_ > fileLap_) break;
             if (out == nullptr) continue;
-            TPosDtRec r = Sample(j, t);
+            Sample r = SampleAt(j, t);
             if (j == first) s0 = distance_;
-            r.ElapsedSec = static_cast<Extended>(j - first) / hz_;
-            r.Elapsed = static_cast<double>(r.ElapsedSec / 86400);
-            r.DateTime = static_cast<double>(static_cast<Extended>(lapStart) + r.Elapsed);
-            r.DistKm = static_cast<Extended>(distance_ - s0) / 1000;
+            r.elapsedSec = static_cast<Extended>(j - first) / hz_;
+            r.elapsed = static_cast<double>(r.elapsedSec / 86400);
+            r.dateTime = static_cast<double>(static_cast<Extended>(lapStart) + r.elapsed);
+            r.distKm = static_cast<Extended>(distance_ - s0) / 1000;
             out->push_back(r);
         }
         next_ = j;
@@ -335,14 +333,14 @@ class Drive {
         while (t - lapStartSec_ >= profile_.Duration) {
             lapStartSec_ += profile_.Duration;
             ++circuitLap_;
-            profile_ = MakeProfile(c_, o_.Seed, circuitLap_, profile_.Speed.back());
+            profile_ = MakeProfile(c_, o_.seed, circuitLap_, profile_.Speed.back());
             node_ = 0;
         }
     }
 
     // Position, speed, heading, altitude and satellites at sample j (time t);
     // leaves the distance driven since the session start in distance_.
-    TPosDtRec Sample(std::int64_t j, double t) {
+    Sample SampleAt(std::int64_t j, double t) {
         const double local = t - lapStartSec_;
         const std::size_t last = profile_.Time.size() - 1;
         while (node_ + 1 < last && profile_.Time[node_ + 1] <= local)
@@ -381,25 +379,25 @@ class Drive {
         const Extended parallel = kEarthA / std::sqrt(w) * std::cos(lat0);
         const Extended degPerRad = 180 / static_cast<Extended>(kPi);
 
-        TPosDtRec r;
-        r.Lat = kLat0 + north / meridian * degPerRad;
-        r.Lon = kLon0 + east / parallel * degPerRad;
+        Sample r;
+        r.lat = kLat0 + north / meridian * degPerRad;
+        r.lon = kLon0 + east / parallel * degPerRad;
         const double phase = 2 * kPi * s / c_.Length;
-        r.Alt = 562 + 9 * std::sin(phase + 0.8) + 3.5 * std::sin(2 * phase + 2.3) +
+        r.alt = 562 + 9 * std::sin(phase + 0.8) + 3.5 * std::sin(2 * phase + 2.3) +
                 1.2 * std::sin(2 * kPi * t / 37 + phase_[0]) +
-                Uniform(o_.Seed, kAltNoise, index, -0.2, 0.2);
-        r.Speed = std::max(0.0, speed * 3.6 + Uniform(o_.Seed, kSpeedNoise, index, -0.12, 0.12));
+                Uniform(o_.seed, kAltNoise, index, -0.2, 0.2);
+        r.speed = std::max(0.0, speed * 3.6 + Uniform(o_.seed, kSpeedNoise, index, -0.12, 0.12));
         const Extended compass =
-            course * 180 / kPi + Uniform(o_.Seed, kHeadingNoise, index, -0.4, 0.4);
+            course * 180 / kPi + Uniform(o_.seed, kHeadingNoise, index, -0.4, 0.4);
         Extended heading = std::fmod(compass + 180, static_cast<Extended>(360));
         if (heading < 0) heading += 360;
         if (heading >= 360) heading -= 360;
-        r.Heading = heading;
+        r.heading = heading;
         // Satellites in view change every few seconds.
         const auto slot = static_cast<std::uint64_t>(t / 4);
         const double sky = 9.5 + 1.5 * std::sin(2 * kPi * t / 300 + phase_[1]);
-        r.SatCount = std::clamp(
-            static_cast<int>(std::lround(sky + Uniform(o_.Seed, kSats, slot, -1, 1))), 7, 12);
+        r.satCount = std::clamp(
+            static_cast<int>(std::lround(sky + Uniform(o_.seed, kSats, slot, -1, 1))), 7, 12);
         return r;
     }
 
@@ -416,45 +414,27 @@ class Drive {
     double distance_ = 0;
 };
 
-struct FileCloser {
-    int fd;
-    ~FileCloser() {
-        if (fd >= 0) ::close(fd);
-    }
-};
 
 }  // namespace
 
-std::vector<TPosDtRec> MakeLapSamples(const SessionOptions& options, int index) {
+std::vector<Sample> MakeLapSamples(const SessionOptions& options, int index) {
     if (index < 0) throw std::out_of_range("lap index must not be negative");
     Drive drive(options);
     for (int k = 0; k < index; ++k)
         drive.NextLap(nullptr);
-    std::vector<TPosDtRec> records;
+    std::vector<Sample> records;
     drive.NextLap(&records);
     return records;
 }
 
-void WriteLapFile(const std::string& path, const std::vector<TPosDtRec>& records) {
-    const std::size_t size = records.size() * kLapRecordSize;
-    auto bytes = std::make_unique<unsigned char[]>(std::max<std::size_t>(size, 1));
+void WriteLapFile(const std::string& path, const std::vector<Sample>& records) {
+    std::string bytes(records.size() * kLapRecordSize, '\0');
     for (std::size_t i = 0; i < records.size(); ++i)
-        EncodeLapRecord(records[i], bytes.get() + i * kLapRecordSize);
-
-    FileCloser file{::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)};
-    if (file.fd < 0) ThrowInOutError(errno);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(file.fd, bytes.get() + done, size - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ThrowInOutError(errno);
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    const int fd = file.fd;
-    file.fd = -1;
-    if (::close(fd) != 0) ThrowInOutError(errno);
+        EncodeSample(records[i], reinterpret_cast<unsigned char*>(bytes.data()) + i * kLapRecordSize);
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    if (!file) throw Error("ラップファイルを書き込めません", path);
 }
 
 std::vector<std::string> WriteSession(const std::string& folder, const SessionOptions& options) {
@@ -463,15 +443,15 @@ std::vector<std::string> WriteSession(const std::string& folder, const SessionOp
     const std::filesystem::path dir = folder.empty() ? "." : folder;
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
-    if (ec) ThrowInOutError(ec.value());
+    if (ec) throw Error("フォルダを作れません", folder, ec.value());
 
     std::vector<std::string> paths;
-    std::vector<TPosDtRec> records;
-    timespec previous{};
-    for (int k = 0; k < options.Laps; ++k) {
+    std::vector<Sample> records;
+    std::chrono::sys_time<std::chrono::nanoseconds> previous{};
+    for (int k = 0; k < options.laps; ++k) {
         drive.NextLap(&records);
         char name[16];
-        std::snprintf(name, sizeof name, "Temp%04d.dtb", options.FirstDataNo + k);
+        std::snprintf(name, sizeof name, "Temp%04d.dtb", options.firstDataNumber + k);
         const std::string path = (dir / name).string();
         WriteLapFile(path, records);
 
@@ -480,24 +460,24 @@ std::vector<std::string> WriteSession(const std::string& folder, const SessionOp
         // apart, so that the stamps grow with the data number at the
         // two-second resolution a lap list compares them at.
         DateTimeFields f;
-        if (!DecodeDateTime(records.back().DateTime, f))
+        if (!DecodeDateTime(records.back().dateTime, f))
             throw std::invalid_argument("session runs past the end of the calendar");
         std::tm tm{};
-        tm.tm_year = f.Year - 1900;
-        tm.tm_mon = f.Month - 1;
-        tm.tm_mday = f.Day;
-        tm.tm_hour = f.Hour;
-        tm.tm_min = f.Minute;
-        tm.tm_sec = f.Second;
+        tm.tm_year = f.year - 1900;
+        tm.tm_mon = f.month - 1;
+        tm.tm_mday = f.day;
+        tm.tm_hour = f.hour;
+        tm.tm_min = f.minute;
+        tm.tm_sec = f.second;
         tm.tm_isdst = -1;
-        timespec stamp{std::mktime(&tm), static_cast<long>(f.MilliSecond) * 1'000'000};
-        if (stamp.tv_sec == -1) throw std::invalid_argument("lap end has no local time stamp");
-        if (k > 0 && (stamp.tv_sec < previous.tv_sec + 2 ||
-                      (stamp.tv_sec == previous.tv_sec + 2 && stamp.tv_nsec < previous.tv_nsec))) {
-            stamp = {previous.tv_sec + 2, previous.tv_nsec};
-        }
-        const timespec times[2] = {stamp, stamp};
-        if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) ThrowInOutError(errno);
+        const std::time_t seconds = std::mktime(&tm);
+        if (seconds == -1) throw std::invalid_argument("lap end has no local time stamp");
+        auto stamp = std::chrono::sys_time<std::chrono::nanoseconds>(
+            std::chrono::seconds(seconds) + std::chrono::milliseconds(f.milliSecond));
+        if (k > 0 && stamp < previous + std::chrono::seconds(2))
+            stamp = previous + std::chrono::seconds(2);
+        std::filesystem::last_write_time(path, std::chrono::file_clock::from_sys(stamp), ec);
+        if (ec) throw Error("ラップファイルの時刻を設定できません", path, ec.value());
         previous = stamp;
         paths.push_back(path);
     }

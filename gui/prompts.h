@@ -1,0 +1,24 @@
+// What the window's commands ask the user and tell the user. Each window
+// toolkit answers with its own dialogs and boxes; the tests answer from a
+// script.
+#pragma once
+
+#include <optional>
+#include <string>
+
+class Prompts {
+  public:
+    virtual ~Prompts() = default;
+
+    // The open dialog's initial folder, kept for the shows that follow.
+    virtual void SetOpenFolder(const std::string& folder) = 0;
+    // Shows the open dialog: the chosen path, or nothing when cancelled.
+    virtual std::optional<std::string> AskOpenPath() = 0;
+    // Shows the save dialog with `fileName` preset (empty: no name): the
+    // entered path, or nothing when cancelled.
+    virtual std::optional<std::string> AskSavePath(const std::string& fileName) = 0;
+    // The warning box with Yes and No; true only for Yes.
+    virtual bool AskYesNoWarning(const std::string& text) = 0;
+    // The information box with OK.
+    virtual void ShowInformation(const std::string& text) = 0;
+};

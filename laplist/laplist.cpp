@@ -1,0 +1,73 @@
+#include "laplist/laplist.h"
+
+#include "platform/files.h"
+
+#include "text/datetime.h"
+#include "text/names.h"
+#include "text/numtext.h"
+#include "lapdata/lapfile.h"
+
+namespace {
+
+// What a row needs of a lap file's samples.
+struct LapSummary {
+    std::size_t samples = 0;
+    DateTime first = 0;
+    DateTime last = 0;
+    Extended topSpeed = 0;  // never below 0
+    Extended lastDistKm = 0;
+};
+
+std::string DateTimeText(const char* pattern, DateTime value) {
+    std::string text;
+    AppendDateTime(text, pattern, value);  // an unshowable value leaves the cell empty
+    return text;
+}
+
+// The lap time, in the long form from one hour on. The form is chosen on
+// the value as it will be shown, rounded to whole milliseconds, so a lap a
+// hair short of one hour does not show 0:00.000.
+std::string LapTimeText(DateTime first, DateTime last) {
+    const auto d =
+        static_cast<DateTime>(static_cast<Extended>(last) - static_cast<Extended>(first));
+    std::int64_t msecs = 0;
+    if (!RoundToMilliseconds(d, msecs)) return {};
+    return DateTimeText(msecs >= kMSecsPerDay / 24 ? "h:nn:ss.zzz" : "n:ss.zzz", d);
+}
+
+}  // namespace
+
+void ListLaps(const std::string& folder, const std::vector<std::string>& names,
+              std::vector<LapRow>& rows) {
+    std::optional<platform::FileStamp> previous;
+    for (const std::string& name : names) {
+        const std::string path = folder + name;
+        const auto stamp = platform::StampOf(path);
+        if (!stamp) continue;
+        if (previous && *stamp < *previous) break;
+        if (auto row = SummariseLapFile(path)) rows.push_back(std::move(*row));
+        previous = stamp;
+    }
+}
+
+std::optional<LapRow> SummariseLapFile(const std::string& path) {
+    LapSummary lap;
+    const bool isLapFile = ReadLapSamples(path, [&lap](const Sample& s) {
+        if (lap.samples++ == 0) lap.first = s.dateTime;
+        lap.last = s.dateTime;
+        if (s.speed > lap.topSpeed) lap.topSpeed = s.speed;
+        lap.lastDistKm = s.distKm;
+    });
+    // An empty lap file has no sample to take a date, times or a distance from.
+    if (!isLapFile || lap.samples == 0) return std::nullopt;
+
+    LapRow row;
+    row.fileName = FileNameOf(path);
+    row.cells[0] = DataNumberOfFileName(row.fileName);
+    row.cells[1] = DateTimeText("yyyy/mm/dd", lap.first);
+    row.cells[2] = DateTimeText("hh:nn:ss", lap.first);
+    row.cells[3] = LapTimeText(lap.first, lap.last);
+    AppendFixed(row.cells[4], lap.topSpeed, 2);
+    AppendFixed(row.cells[5], lap.lastDistKm, 2);
+    return row;
+}

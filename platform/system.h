@@ -1,0 +1,34 @@
+// The rest of what the program asks of the operating system: folders of the
+// user and of the analysis software, the environment, code page 932.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// An environment variable, or nothing when unset.
+std::optional<std::string> EnvironmentVariable(const char* name);
+
+// The user's home folder and documents folder (the home folder when there
+// is no documents folder).
+std::string HomeFolder();
+std::string DocumentsFolder();
+
+// Where each version of the program finds the lap files: version 2.0.0
+// below the machine-wide application-data folder, version 1.1.0 through the
+// install path in the registry (empty when there is none). With its
+// trailing delimiter.
+std::string DataFolderByAppData();
+std::string DataFolderByRegistry();
+// Where the analysis software keeps its data: the open dialog's first folder.
+std::string AnalysisSoftwareDataFolder();
+// A folder as the user's platform writes it, for showing it.
+std::string DisplayPath(const std::string& folder);
+
+// UTF-8 text in code page 932 as Windows converts it. Throws Error naming
+// the character when one cannot be encoded (never a silent '?').
+std::string Cp932FromUtf8(std::string_view utf8);
+
+}  // namespace platform

@@ -1,0 +1,60 @@
+#include "text/names.h"
+
+std::size_t Utf8Length(std::string_view text) {
+    std::size_t n = 0;
+    for (char c : text)
+        n += IsUtf8ContinuationByte(c) ? 0 : 1;
+    return n;
+}
+
+std::string Utf8Substr(std::string_view text, std::size_t first, std::size_t count) {
+    std::size_t begin = 0, index = 0;
+    for (; begin < text.size(); ++begin) {
+        if (IsUtf8ContinuationByte(text[begin])) continue;
+        if (index++ == first) break;
+    }
+    std::size_t end = begin, taken = 0;
+    while (end < text.size()) {
+        if (!IsUtf8ContinuationByte(text[end]) && taken++ == count) break;
+        ++end;
+    }
+    return std::string(text.substr(begin, end - begin));
+}
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    return true;
+}
+
+std::string FileNameOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string ForceCsvExtension(const std::string& path) {
+    const auto slash = path.rfind('/');
+    const auto dot = path.rfind('.');
+    const bool hasExt = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return (hasExt ? path.substr(0, dot) : path) + ".csv";
+}
+
+std::string DataNumberOfFileName(const std::string& name) {
+    if (Utf8Length(name) != 12) return {};
+    return Utf8Substr(name, 4, 4);
+}
+
+std::string JoinWithCommas(const std::vector<std::string>& texts) {
+    std::string joined;
+    for (const std::string& text : texts) {
+        if (!joined.empty()) joined += ", ";
+        joined += text;
+    }
+    return joined;
+}

@@ -1,0 +1,24 @@
+// Text of numbers as the CSV files and the lap list print them: fixed-point
+// with a given count of decimals, '.' as decimal separator, no locale.
+//
+// The exact route (18 significant digits from the library's correctly
+// rounded conversion, then the decimal rounding) is the definition; the
+// integer route that serves most values is an optimisation, checked against
+// the exact route by the tests on millions of values and every boundary.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "text/extended.h"
+
+// Appends `value` with exactly `decimals` decimals (0 to 18). The value is
+// first rounded to 18 significant digits (halves to even), then to the
+// printed decimals (halves away from zero); a result of zero has no minus
+// sign. Not-a-number prints NAN, infinities INF and -INF. A double argument
+// converts to Extended exactly and prints the same way.
+void AppendFixed(std::string& out, Extended value, int decimals);
+std::string FormatFixed(Extended value, int decimals);
+
+// "%d": a signed decimal integer without padding.
+void AppendInt(std::string& out, std::int32_t value);
