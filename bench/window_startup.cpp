@@ -11,7 +11,7 @@
 #include <fstream>
 #include <string>
 
-#include "gui/qt/form1.h"
+#include "gui/qt/mainwindow.h"
 #include "gui/qt/qttexts.h"
 #include "gui/qt/unit1.h"
 
@@ -63,10 +63,10 @@ class Probe : public QObject {
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     UseJapaneseQtTexts();
-    TForm1 form(kLaprix2QuorbelII);
+    MainWindow form(kVersion2);
     Form1 = &form;
     form.show();
-    Probe probe(*form.StringGrid1->viewport());
+    Probe probe(*form.lapTable->viewport());
     QCoreApplication::postEvent(&probe, new QEvent(kProbe));
     application.exec();
     std::printf("filled_ns=%lld painted_ns=%lld rss_kb=%ld rows=%d\n", probe.FilledNs,

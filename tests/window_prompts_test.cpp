@@ -1,6 +1,7 @@
 // The window's own dialogs and boxes, answered through their buttons as a
 // user would.
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -9,18 +10,28 @@
 #include <filesystem>
 #include <functional>
 
-#include "text/error.h"
+#include "tests/kit/prompts.h"
 #include "tests/windowkit.h"
+#include "text/error.h"
 #include "gui/qt/errorbox.h"
 #include "gui/qt/qtprompts.h"
 
 namespace {
 
-// Acts on the next modal dialog or box as soon as its event loop runs.
-void WhenModal(std::function<void(QWidget&)> act, QWidget* previous = nullptr) {
-    QTimer::singleShot(0, [act, previous] {
+// Acts on the next modal dialog or box as soon as its event loop runs. A
+// dialog that has not come within five seconds fails the test, and the wait
+// ends rather than hanging it.
+void WhenModal(std::function<void(QWidget&)> act, QWidget* previous = nullptr,
+               QDeadlineTimer deadline = QDeadlineTimer(5000)) {
+    QTimer::singleShot(0, [act, previous, deadline] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || modal == previous) return WhenModal(act, previous);
+        if (modal == nullptr || modal == previous) {
+            if (deadline.hasExpired()) {
+                ADD_FAILURE() << "no modal dialog came";
+                return;
+            }
+            return WhenModal(act, previous, deadline);
+        }
         act(*modal);
     });
 }
@@ -40,9 +51,9 @@ QAbstractButton* ButtonNamed(QMessageBox& box, const QString& text) {
 
 // What a message box showed.
 struct BoxSeen {
-    QString Title, Text;
-    QStringList Buttons;
-    QMessageBox::Icon Icon{};
+    QString title, text;
+    QStringList buttons;
+    QMessageBox::Icon icon{};
 };
 
 // Records the next message box into `seen`, then lets `answer` close it.
@@ -67,9 +78,9 @@ class WindowPromptsTest : public WindowTest {
     void SetUp() override {
         WindowTest::SetUp();
         std::filesystem::create_directories(Home() + "/Documents");
-        form = Create(kLaprix2QuorbelII);
+        form = Create(kVersion2);
         form->show();
-        prompts = std::make_unique<QtPrompts>(*form->OpenDialog1, *form->SaveDialog1, form.get());
+        prompts = std::make_unique<QtPrompts>(*form->openDialog, *form->saveDialog, form.get());
     }
     void TearDown() override {
         prompts.reset();
@@ -77,35 +88,35 @@ class WindowPromptsTest : public WindowTest {
         WindowTest::TearDown();
     }
 
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
     std::unique_ptr<QtPrompts> prompts;
 };
 
 TEST_F(WindowPromptsTest, WarningBoxAsksYesOrNo) {
     enum class Answer { Yes, No, Escape, Close };
     struct Case {
-        const char* Name;
-        Answer Given;
-        bool Result;
+        const char* name;
+        Answer given;
+        bool result;
     };
     for (const Case& c :
          {Case{"Yes", Answer::Yes, true}, Case{"No", Answer::No, false},
           Case{"Escape", Answer::Escape, false}, Case{"closed", Answer::Close, false}}) {
-        SCOPED_TRACE(c.Name);
+        SCOPED_TRACE(c.name);
         BoxSeen seen;
         WhenBox(seen, [&c](QMessageBox& box) {
-            if (c.Given == Answer::Yes) ButtonNamed(box, "はい(&Y)")->click();
-            if (c.Given == Answer::No) ButtonNamed(box, "いいえ(&N)")->click();
-            if (c.Given == Answer::Escape) QTest::keyClick(&box, Qt::Key_Escape);
-            if (c.Given == Answer::Close) box.close();
+            if (c.given == Answer::Yes) ButtonNamed(box, "はい(&Y)")->click();
+            if (c.given == Answer::No) ButtonNamed(box, "いいえ(&N)")->click();
+            if (c.given == Answer::Escape) QTest::keyClick(&box, Qt::Key_Escape);
+            if (c.given == Answer::Close) box.close();
         });
         EXPECT_EQ(prompts->AskYesNoWarning("laps.csv は既に存在します。\r上書きしますか?"),
-                  c.Result);
-        EXPECT_EQ(seen.Title, "警告");
-        EXPECT_EQ(seen.Text, "laps.csv は既に存在します。\n上書きしますか?");
-        EXPECT_EQ(seen.Icon, QMessageBox::Warning);
-        seen.Buttons.sort();
-        EXPECT_EQ(seen.Buttons, QStringList({"いいえ(&N)", "はい(&Y)"}));
+                  c.result);
+        EXPECT_EQ(seen.title, "警告");
+        EXPECT_EQ(seen.text, "laps.csv は既に存在します。\n上書きしますか?");
+        EXPECT_EQ(seen.icon, QMessageBox::Warning);
+        seen.buttons.sort();
+        EXPECT_EQ(seen.buttons, QStringList({"いいえ(&N)", "はい(&Y)"}));
     }
 }
 
@@ -113,57 +124,49 @@ TEST_F(WindowPromptsTest, InformationBoxHasOk) {
     BoxSeen seen;
     WhenBox(seen, PressReturn);
     prompts->ShowInformation("laps.csv を出力しました。");
-    EXPECT_EQ(seen.Title, "情報");
-    EXPECT_EQ(seen.Text, "laps.csv を出力しました。");
-    EXPECT_EQ(seen.Icon, QMessageBox::Information);
-    EXPECT_EQ(seen.Buttons, QStringList({"OK"}));
+    EXPECT_EQ(seen.title, "情報");
+    EXPECT_EQ(seen.text, "laps.csv を出力しました。");
+    EXPECT_EQ(seen.icon, QMessageBox::Information);
+    EXPECT_EQ(seen.buttons, QStringList({"OK"}));
 }
 
-TEST_F(WindowPromptsTest, SaveDialogOffersThePresetAndConfirmsReplacing) {
-    QFileDialog& dialog = *form->SaveDialog1;
+TEST_F(WindowPromptsTest, SaveDialogOffersThePresetAndLeavesTheQuestionToTheCommand) {
+    QFileDialog& dialog = *form->saveDialog;
     EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
     EXPECT_EQ(dialog.nameFilters(), QStringList({"CSVファイル (*.[cC][sS][vV])"}));
-    EXPECT_FALSE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
+    // The command asks about the name it will write, with ".csv"; the
+    // dialog's own question would come first and about another name.
+    EXPECT_TRUE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
     EXPECT_TRUE(dialog.isSizeGripEnabled());
+    EXPECT_GE(dialog.width(), 800);  // room for names, sizes and dates
     const std::string documents = Home() + "/Documents";
 
     // A preset name, accepted as it is.
-    QString offered;
+    QString offered, title;
     WhenModal([&](QWidget& modal) {
         offered = NameEdit(modal).text();
+        title = modal.windowTitle();
         QTest::keyClick(&NameEdit(modal), Qt::Key_Return);
     });
     EXPECT_EQ(prompts->AskSavePath("Temp0003.csv"), documents + "/Temp0003.csv");
     EXPECT_EQ(offered, "Temp0003.csv");
+    // Qt's own texts come in Japanese too.
+    EXPECT_EQ(title, "名前を付けて保存");
 
-    // No preset: the last name is not offered again. The name typed is that
-    // of an existing file, so the dialog asks first; No keeps it open.
+    // No preset: the last name is not offered again. The name of an existing
+    // file is taken without a question from the dialog.
     WriteBytes(documents + "/laps.csv", "kept");
-    QString questionTitle, questionText;
     WhenModal([&](QWidget& modal) {
         offered = NameEdit(modal).text();
         NameEdit(modal).setText("laps.csv");
-        WhenModal(
-            [&](QWidget& question) {
-                questionTitle = question.windowTitle();
-                questionText = dynamic_cast<QMessageBox&>(question).text();
-                QTest::keyClick(&question, Qt::Key_Escape);
-                WhenModal([](QWidget& again) { QTest::keyClick(&again, Qt::Key_Escape); },
-                          &question);
-            },
-            &modal);
         QTest::keyClick(&NameEdit(modal), Qt::Key_Return);
     });
-    EXPECT_EQ(prompts->AskSavePath(""), std::nullopt);
+    EXPECT_EQ(prompts->AskSavePath(""), documents + "/laps.csv");
     EXPECT_EQ(offered, "");
-    // Qt's own texts come in Japanese too.
-    EXPECT_EQ(questionTitle, "名前を付けて保存");
-    EXPECT_TRUE(questionText.startsWith("laps.csv は既に存在します。"))
-        << questionText.toStdString();
 }
 
 TEST_F(WindowPromptsTest, OpenDialogPicksALapFileFromTheFolderSet) {
-    QFileDialog& dialog = *form->OpenDialog1;
+    QFileDialog& dialog = *form->openDialog;
     EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
     EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
     EXPECT_EQ(dialog.nameFilters(), QStringList({"dtbファイル (*.[dD][tT][bB])"}));
@@ -185,15 +188,22 @@ TEST_F(WindowPromptsTest, OpenDialogPicksALapFileFromTheFolderSet) {
     EXPECT_EQ(dialog.directory().absolutePath().toStdString() + "/", WorkFolder());
 }
 
-TEST_F(WindowPromptsTest, ErrorBoxHasTheStopIconAndOk) {
-    SetErrorBoxDisplay({});  // the real box, not the test's record
+TEST_F(WindowPromptsTest, ErrorBoxHasTheStopIconOkAndThePath) {
+    WriteAppDataSession(1, 10);
+    form->SetErrorDisplay({});  // the real box, not the test's record
+    ScriptedPrompts scripted;
+    scripted.openPaths = {AppDataTemp() + "Temp0001.dtb"};
+    scripted.savePath = OutFolder() + "gone/out.csv";
+    form->SetPrompts(&scripted);
     BoxSeen seen;
     WhenBox(seen, PressReturn);
-    RunHandler([] { throw Error(2); });
-    EXPECT_EQ(seen.Title, "window_tests");
-    EXPECT_EQ(seen.Text, "ファイルが見つかりません.");
-    EXPECT_EQ(seen.Icon, QMessageBox::Critical);
-    EXPECT_EQ(seen.Buttons, QStringList({"OK"}));
+    form->ExportPickedLapFiles();
+    EXPECT_EQ(seen.title, "window_tests");
+    EXPECT_EQ(seen.text, QString::fromStdString("ファイル名の指定が間違っています.\n" + OutFolder() +
+                                                "gone/out.csv"));
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    EXPECT_EQ(seen.buttons, QStringList({"OK"}));
+    form->SetPrompts(nullptr);
 }
 
 }  // namespace

@@ -5,29 +5,28 @@
 
 #include <QCoreApplication>
 #include <QTest>
+#include <climits>
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 
-#include "lapdata/lapslot.h"
 #include "tools/sessiongen.h"
-#include "gui/qt/errorbox.h"
-#include "gui/qt/unit1.h"
 
 namespace {
 
 // Counts the private messages that reach the window.
-class LoadListMsgCounter : public QObject {
+class FillEventCounter : public QObject {
   public:
-    int Count = 0;
+    int count = 0;
 
   protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == kLoadListMsg) ++Count;
+        if (event->type() == kFillLapListEvent) ++count;
         return false;
     }
 };
 
-SessionOptions Session(int laps, int samples) {
+SessionOptions Laps(int laps, int samples) {
     SessionOptions options;
     options.laps = laps;
     options.samplesPerLap = samples;
@@ -48,19 +47,10 @@ void WindowTest::SetUp() {
     oldCwd_ = std::filesystem::current_path().string();
     std::filesystem::current_path(WorkFolder());
 
-    // The unit's state as a new process has it.
-    TempDir.clear();
-    TempList.clear();
-    LapRowCount = 0;
-    PosBuf.clear();
     errors.clear();
-    SetErrorBoxDisplay([this](const QString& caption, const QString& text) {
-        errors.push_back({caption, text});
-    });
 }
 
 void WindowTest::TearDown() {
-    SetErrorBoxDisplay({});
     std::filesystem::current_path(oldCwd_);
     ::unsetenv("WINEPREFIX");
 }
@@ -73,14 +63,14 @@ void WindowTest::StartAfresh() {
 }
 
 void WindowTest::WriteAppDataSession(int laps, int samples) {
-    WriteSession(AppDataTemp(), Session(laps, samples));
+    WriteSession(AppDataTemp(), Laps(laps, samples));
 }
 
 void WindowTest::WriteRegistrySession(int laps, int samples) {
     std::filesystem::create_directories(Prefix() + "/dosdevices");
     std::filesystem::create_directories(Prefix() + "/drive_c/Program Files/Laprix");
     std::filesystem::create_directory_symlink("../drive_c", Prefix() + "/dosdevices/c:");
-    WriteSession(Prefix() + "/drive_c/Program Files/Laprix/Temp/", Session(laps, samples));
+    WriteSession(Prefix() + "/drive_c/Program Files/Laprix/Temp/", Laps(laps, samples));
     WriteBytes(Prefix() + "/user.reg",
                "WINE REGISTRY Version 2\n"
                ";; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n\n"
@@ -88,42 +78,66 @@ void WindowTest::WriteRegistrySession(int laps, int samples) {
                "\"InstallPath\"=\"C:\\\\Program Files\\\\Laprix\\\\\"\n");
 }
 
-std::unique_ptr<TForm1> WindowTest::Create(const TDeliverable& deliverable) {
-    return std::make_unique<TForm1>(deliverable);
+std::unique_ptr<MainWindow> WindowTest::Create(const ProgramVersion& version) {
+    auto window = std::make_unique<MainWindow>(version);
+    window->SetErrorDisplay([this](const QString& caption, const QString& text) {
+        errors.push_back({caption, text});
+    });
+    return window;
 }
 
-int WindowTest::DeliverLoadListMsg(TForm1& form) {
-    LoadListMsgCounter counter;
-    form.installEventFilter(&counter);
-    QCoreApplication::sendPostedEvents(&form, kLoadListMsg);
-    form.removeEventFilter(&counter);
-    return counter.Count;
+int WindowTest::DeliverFillLapList(MainWindow& window) {
+    FillEventCounter counter;
+    window.installEventFilter(&counter);
+    QCoreApplication::sendPostedEvents(&window, kFillLapListEvent);
+    window.removeEventFilter(&counter);
+    return counter.count;
 }
 
-std::unique_ptr<TForm1> WindowTest::Open(const TDeliverable& deliverable) {
-    auto form = Create(deliverable);
-    form->show();
-    DeliverLoadListMsg(*form);
-    return form;
+std::unique_ptr<MainWindow> WindowTest::Open(const ProgramVersion& version) {
+    auto window = Create(version);
+    window->show();
+    DeliverFillLapList(*window);
+    return window;
 }
 
-QPoint RowCentre(TForm1& form, int row) {
-    QTableWidget& grid = *form.StringGrid1;
+std::string CellText(const MainWindow& window, int col, int row) {
+    const QTableWidgetItem* item = row == 0 ? window.lapTable->horizontalHeaderItem(col)
+                                            : window.lapTable->item(row - 1, col);
+    return item != nullptr ? item->text().toStdString() : std::string();
+}
+
+int ShownRows(const MainWindow& window) {
+    return window.lapTable->rowCount() + 1;
+}
+
+std::pair<int, int> SelectedLapRows(const MainWindow& window) {
+    int top = INT_MAX, bottom = -1;
+    for (const QTableWidgetSelectionRange& range : window.lapTable->selectedRanges()) {
+        top = std::min(top, range.topRow());
+        bottom = std::max(bottom, range.bottomRow());
+    }
+    if (bottom < 0) top = bottom = window.lapTable->currentRow();
+    return {top + 1, bottom + 1};
+}
+
+QPoint RowCentre(MainWindow& form, int row) {
+    QTableWidget& grid = *form.lapTable;
     return grid.visualRect(grid.model()->index(row - 1, 0)).center();
 }
 
-void ClickRow(TForm1& form, int row, Qt::KeyboardModifiers keys) {
-    QTest::mouseClick(form.StringGrid1->viewport(), Qt::LeftButton, keys, RowCentre(form, row));
+void ClickRow(MainWindow& form, int row, Qt::KeyboardModifiers keys) {
+    QTest::mouseClick(form.lapTable->viewport(), Qt::LeftButton, keys, RowCentre(form, row));
 }
 
-void DragRows(TForm1& form, int from, int to) {
-    QWidget* viewport = form.StringGrid1->viewport();
+void DragRows(MainWindow& form, int from, int to) {
+    QWidget* viewport = form.lapTable->viewport();
     QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, RowCentre(form, from));
     QTest::mouseMove(viewport, RowCentre(form, to));
     QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, RowCentre(form, to));
 }
 
-void SelectRows(TForm1& form, int top, int bottom) {
+void SelectRows(MainWindow& form, int top, int bottom) {
     ClickRow(form, top);
     if (bottom != top) ClickRow(form, bottom, Qt::ShiftModifier);
 }

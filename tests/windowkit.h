@@ -1,6 +1,6 @@
 // Helpers of the window tests: a fresh Wine prefix with generated sessions,
-// the window unit's state as at process start, the error box captured, and
-// the user's ways of selecting rows in the lap list.
+// the error box captured, the lap list as the user sees it, and the user's
+// ways of selecting rows in it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,11 +12,11 @@
 
 #include "tests/kit/files.h"
 #include "tests/kit/laps.h"
-#include "gui/qt/form1.h"
+#include "gui/qt/mainwindow.h"
 
-struct ShownError {
-    QString Caption;
-    QString Text;
+struct RecordedError {
+    QString caption;
+    QString text;
 };
 
 class WindowTest : public ::testing::Test {
@@ -46,26 +46,34 @@ class WindowTest : public ::testing::Test {
     // the prefix's user.reg, as the analysis software installs itself.
     void WriteRegistrySession(int laps, int samples = 200);
 
-    // The window as the program creates it; the message it posted is still
-    // waiting.
-    std::unique_ptr<TForm1> Create(const TDeliverable& deliverable);
+    // The window as the program creates it, its errors recorded in `errors`;
+    // the message it posted is still waiting.
+    std::unique_ptr<MainWindow> Create(const ProgramVersion& version);
     // Delivers the posted messages 1025, as the event loop would: how many.
-    int DeliverLoadListMsg(TForm1& form);
+    int DeliverFillLapList(MainWindow& window);
     // Created, shown and with its lap list filled.
-    std::unique_ptr<TForm1> Open(const TDeliverable& deliverable);
+    std::unique_ptr<MainWindow> Open(const ProgramVersion& version);
 
-    std::vector<ShownError> errors;
+    std::vector<RecordedError> errors;
 
   private:
     ScratchDir root_;
     std::string oldCwd_;
 };
 
+// The text in column `col` of list row `row`: row 0 the headings, lap rows
+// from 1.
+std::string CellText(const MainWindow& window, int col, int row);
+// Rows of the list as the user sees them, the heading row included.
+int ShownRows(const MainWindow& window);
+// The first and last selected lap row, counted from 1.
+std::pair<int, int> SelectedLapRows(const MainWindow& window);
+
 // The centre of grid row `row` (lap rows count from 1) in the grid's viewport.
-QPoint RowCentre(TForm1& form, int row);
+QPoint RowCentre(MainWindow& form, int row);
 // A click on a row, with the given keys held.
-void ClickRow(TForm1& form, int row, Qt::KeyboardModifiers keys = Qt::NoModifier);
+void ClickRow(MainWindow& form, int row, Qt::KeyboardModifiers keys = Qt::NoModifier);
 // A drag with the left button from one row to another.
-void DragRows(TForm1& form, int from, int to);
+void DragRows(MainWindow& form, int from, int to);
 // Selects rows top to bottom as a user does: a click, then a shift-click.
-void SelectRows(TForm1& form, int top, int bottom);
+void SelectRows(MainWindow& form, int top, int bottom);
