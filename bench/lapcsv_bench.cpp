@@ -10,8 +10,9 @@
 
 #include <filesystem>
 
-#include "text/csvfile.h"
+#include "export/csvwriter.h"
 #include "export/overlay.h"
+#include "text/numtext.h"
 #include "lapdata/loadlap.h"
 #include "laplist/lapfiles.h"
 #include "laplist/laplist.h"
@@ -25,12 +26,12 @@ constexpr int kLaps = 100;
 constexpr int kSamples = 2400;
 
 // The session, written once for all benchmarks and removed at exit.
-struct Session {
+struct BenchSession {
     std::string Folder;
     std::vector<std::string> Names;
     std::int64_t Bytes = 0;
 
-    Session() {
+    BenchSession() {
         Folder = (std::filesystem::temp_directory_path() /
                   ("l2q-bench-session-" + std::to_string(::getpid())))
                      .string() +
@@ -43,52 +44,58 @@ struct Session {
             Bytes += static_cast<std::int64_t>(std::filesystem::file_size(path));
         Names = FindLapFileNames(Folder);
     }
-    ~Session() { std::filesystem::remove_all(Folder); }
+    ~BenchSession() { std::filesystem::remove_all(Folder); }
 };
 
-const Session& TheSession() {
-    static const Session session;
+const BenchSession& TheSession() {
+    static const BenchSession session;
     return session;
 }
 
 void BM_LapListWalk(benchmark::State& state) {
-    const Session& s = TheSession();
+    const BenchSession& s = TheSession();
     for (auto _ : state) {
-        MemoryLapGrid grid;
-        std::int32_t rows = 0;
-        LoadListMsg(s.Folder, s.Names, grid, rows);
-        if (rows != kLaps) state.SkipWithError("not every lap listed");
+        std::vector<LapRow> rows;
+        ListLaps(s.Folder, s.Names, rows);
+        if (rows.size() != kLaps) state.SkipWithError("not every lap listed");
     }
     state.SetBytesProcessed(state.iterations() * s.Bytes);
 }
 BENCHMARK(BM_LapListWalk)->Unit(benchmark::kMillisecond);
 
-// Stage 1 of the export: every lap loaded and derived into the slot.
+// Stage 1 of the export: every lap loaded and derived into one lap value.
 void BM_ExportLoadLaps(benchmark::State& state) {
-    const Session& s = TheSession();
-    Lap slot;
+    const BenchSession& s = TheSession();
+    Lap lap;
     for (auto _ : state) {
-        for (const std::string& name : s.Names) {
-            slot.Count = 0;
-            LoadLap(slot, s.Folder + name);
-            EmptyLapSlot(slot);
-        }
+        for (const std::string& name : s.Names)
+            if (!LoadLap(s.Folder + name, lap)) state.SkipWithError("not loaded");
     }
     state.SetItemsProcessed(state.iterations() * kLaps * kSamples);
 }
 BENCHMARK(BM_ExportLoadLaps)->Unit(benchmark::kMillisecond);
 
+// The text of every sample line of a lap, as the export makes it.
+void AppendLapLines(std::string& text, const Lap& lap) {
+    for (std::size_t i = 0; i < lap.samples.size(); ++i) {
+        AppendFixed(text, SecondsFromReference(lap.samples[i].dateTime, lap.samples[0].dateTime), 3);
+        AppendOverlayTail(text, lap, i, true);
+        text += "\r\n";
+    }
+}
+
 // Stage 2: the lines of one loaded lap, a hundred times.
 void BM_ExportLines(benchmark::State& state) {
-    const Session& s = TheSession();
+    const BenchSession& s = TheSession();
     Lap lap;
-    LoadLap(lap, s.Folder + s.Names.front());
+    if (!LoadLap(s.Folder + s.Names.front(), lap)) state.SkipWithError("not loaded");
+    std::string text;
     for (auto _ : state) {
-        CsvLines lines;
-        ReferenceTime reference;
-        for (int k = 0; k < kLaps; ++k)
-            AddOverlayLines(lines, lap, reference, true, k + 1 == kLaps);
-        benchmark::DoNotOptimize(lines.text.data());
+        for (int k = 0; k < kLaps; ++k) {
+            text.clear();
+            AppendLapLines(text, lap);
+            benchmark::DoNotOptimize(text.data());
+        }
     }
     state.SetItemsProcessed(state.iterations() * kLaps * kSamples);
 }
@@ -97,25 +104,27 @@ BENCHMARK(BM_ExportLines)->Unit(benchmark::kMillisecond);
 // Stage 3: writing the file (Shift-JIS conversion, temporary file, flush
 // to disk, rename).
 void BM_ExportWrite(benchmark::State& state) {
-    const Session& s = TheSession();
+    const BenchSession& s = TheSession();
     Lap lap;
-    LoadLap(lap, s.Folder + s.Names.front());
-    CsvLines lines;
-    ReferenceTime reference;
-    for (int k = 0; k < kLaps; ++k)
-        AddOverlayLines(lines, lap, reference, true, k + 1 == kLaps);
+    if (!LoadLap(s.Folder + s.Names.front(), lap)) state.SkipWithError("not loaded");
+    std::string text;
+    AppendLapLines(text, lap);
     const std::string target = s.Folder + "out.csv";
-    for (auto _ : state)
-        WriteCsvFile(target, lines);
+    for (auto _ : state) {
+        CsvWriter out(target);
+        for (int k = 0; k < kLaps; ++k)
+            out.AddLine(text);  // one lap's lines at a time
+        out.Commit();
+    }
     std::filesystem::remove(target);
-    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(lines.text.size()));
+    state.SetBytesProcessed(state.iterations() * kLaps * static_cast<std::int64_t>(text.size()));
 }
 BENCHMARK(BM_ExportWrite)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // lapcsv overlay of all laps as a process: wall time, and the CPU time of
 // the child reported as the counter "cpu_s".
 void BM_LapcsvOverlay(benchmark::State& state) {
-    const Session& s = TheSession();
+    const BenchSession& s = TheSession();
     const std::string out = s.Folder + "overlay.csv";
     double cpu = 0;
     for (auto _ : state) {

@@ -13,7 +13,6 @@
 
 #include "gui/qt/mainwindow.h"
 #include "gui/qt/qttexts.h"
-#include "gui/qt/unit1.h"
 
 namespace {
 
@@ -63,14 +62,12 @@ class Probe : public QObject {
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     UseJapaneseQtTexts();
-    MainWindow form(kVersion2);
-    Form1 = &form;
-    form.show();
-    Probe probe(*form.lapTable->viewport());
+    MainWindow window(kVersion2);
+    window.show();
+    Probe probe(*window.lapTable->viewport());
     QCoreApplication::postEvent(&probe, new QEvent(kProbe));
     application.exec();
     std::printf("filled_ns=%lld painted_ns=%lld rss_kb=%ld rows=%d\n", probe.FilledNs,
-                probe.PaintedNs, probe.RssKb, LapRowCount);
-    Form1 = nullptr;
+                probe.PaintedNs, probe.RssKb, static_cast<int>(window.CurrentSession().lapRows.size()));
     return 0;
 }

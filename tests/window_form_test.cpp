@@ -120,9 +120,10 @@ TEST_F(WindowTest, FocusStartsInTheGridAndTabGoesToTheButtonAndBack) {
 
 // Both programs' lookups of the data folder, on prefixes with and without
 // laps: the list is filled from the one message, posted only when names
-// were found.
+// were found, and the hint below the texts says where the laps were looked
+// for and, when none were found, why.
 TEST_F(WindowTest, FindsTheLapsOfEitherProgram) {
-    enum class Laps { None, AppData, Registry, WorkFolder };
+    enum class Laps { None, EmptyFolder, AppData, Registry, WorkFolder };
     struct Case {
         const char* name;
         const ProgramVersion& deliverable;
@@ -130,28 +131,36 @@ TEST_F(WindowTest, FindsTheLapsOfEitherProgram) {
         int lapCount;
         bool prefixMissing;
         std::string expectedTempDir;  // "<prefix>" stands for the prefix
+        const char* hintEnd;          // the sentence after the folder, if any
     };
+    const char* kNoFolder = "このフォルダはありません。";
+    const char* kNoLaps = "ラップファイルが見つかりません。";
+    const char* kNoInstallPath =
+        "Laprix のインストール先が登録されていないため、作業フォルダを探しました。";
     const Case cases[] = {
         {"2.0.0 with laps", kVersion2, Laps::AppData, 4, false,
-         "<prefix>/drive_c/ProgramData/Laprix/temp/"},
+         "<prefix>/drive_c/ProgramData/Laprix/temp/", ""},
         {"2.0.0 with one lap", kVersion2, Laps::AppData, 1, false,
-         "<prefix>/drive_c/ProgramData/Laprix/temp/"},
+         "<prefix>/drive_c/ProgramData/Laprix/temp/", ""},
         {"1.1.0 with laps", kVersion1, Laps::Registry, 3, false,
-         "<prefix>/dosdevices/c:/Program Files/Laprix/Temp/"},
+         "<prefix>/dosdevices/c:/Program Files/Laprix/Temp/", ""},
         {"2.0.0 on an empty prefix", kVersion2, Laps::None, 0, false,
-         "<prefix>/drive_c/ProgramData/Laprix/temp/"},
-        {"1.1.0 on an empty prefix", kVersion1, Laps::None, 0, false, ""},
+         "<prefix>/drive_c/ProgramData/Laprix/temp/", kNoFolder},
+        {"2.0.0 with an empty folder", kVersion2, Laps::EmptyFolder, 0, false,
+         "<prefix>/drive_c/ProgramData/Laprix/temp/", kNoLaps},
+        {"1.1.0 on an empty prefix", kVersion1, Laps::None, 0, false, "", kNoInstallPath},
         {"2.0.0 on a missing prefix", kVersion2, Laps::None, 0, true,
-         "<prefix>/drive_c/ProgramData/Laprix/temp/"},
-        {"1.1.0 on a missing prefix", kVersion1, Laps::None, 0, true, ""},
+         "<prefix>/drive_c/ProgramData/Laprix/temp/", kNoFolder},
+        {"1.1.0 on a missing prefix", kVersion1, Laps::None, 0, true, "", kNoInstallPath},
         // Without its registry value 1.1.0 looks in the current folder.
-        {"1.1.0 with laps in the current folder", kVersion1, Laps::WorkFolder, 2, false, ""},
+        {"1.1.0 with laps in the current folder", kVersion1, Laps::WorkFolder, 2, false, "", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         StartAfresh();
         if (c.prefixMissing) std::filesystem::remove_all(Prefix());
         if (c.where == Laps::AppData) WriteAppDataSession(c.lapCount);
+        if (c.where == Laps::EmptyFolder) std::filesystem::create_directories(AppDataTemp());
         if (c.where == Laps::Registry) WriteRegistrySession(c.lapCount);
         if (c.where == Laps::WorkFolder)
             WriteSession(WorkFolder(), {.laps = c.lapCount, .samplesPerLap = 20});
@@ -170,6 +179,11 @@ TEST_F(WindowTest, FindsTheLapsOfEitherProgram) {
         EXPECT_EQ(ShownRows(*form), std::max(2, c.lapCount + 1));
         EXPECT_EQ(CellText(*form, 0, 1), c.lapCount > 0 ? "0001" : "");
         EXPECT_TRUE(errors.empty());
+        const std::string where = expectedTempDir.empty() ? WorkFolder() : expectedTempDir;
+        std::string hint = "ラップファイルの場所: " + where;
+        if (*c.hintEnd != '\0') hint += std::string("\n") + c.hintEnd;
+        EXPECT_EQ(form->folderHintLabel->text().toStdString(), hint);
+        EXPECT_TRUE(form->folderHintLabel->isVisible());
     }
 }
 

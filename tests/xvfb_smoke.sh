@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
-# Starts a window program in a bare X server on a generated session, finds
-# its window by the caption, saves a screenshot, closes the window as a
-# window manager's close button would, and requires exit status 0.
+# Starts a window program in an X server with a window manager, as a user
+# would: on a generated session it finds its window by the caption, checks
+# its outer size (frame included), saves a screenshot, and closes the window
+# as the title bar's close button does, requiring exit status 0. Version
+# 2.0.0 is also started on an empty prefix (the hint where the laps were
+# looked for) and driven by the keyboard into an export that fails (the
+# error box naming the path); both are saved as screenshots.
 # Usage: xvfb_smoke.sh PROGRAM CAPTION GENSESSION WMCLOSE BUILD_FOLDER
 set -euo pipefail
 program=$1 caption=$2 gensession=$3 wmclose=$4 build=$5
@@ -30,9 +34,10 @@ REG
 # Xvfb picks a free display itself and reports it once it accepts clients.
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
-pid=
+pid= wm=
 cleanup() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  [ -n "$wm" ] && kill "$wm" 2>/dev/null
   kill "$xvfb" 2>/dev/null
   wait 2>/dev/null || true
 }
@@ -44,38 +49,98 @@ done
 [ -s "$work/display" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
 export DISPLAY=:$(tr -d '\n' <"$work/display")
 
-WINEPREFIX=$prefix HOME=$work/home XDG_RUNTIME_DIR=$work/runtime "$program" &
-pid=$!
-window=$(timeout 30 xdotool search --sync --onlyvisible --name "^${caption}\$" | head -n 1)
-[ -n "$window" ] || { echo "no window captioned \"$caption\"" >&2; exit 1; }
-read -r width height < <(xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w, h}')
-echo "window $window: ${width}x${height}"
-[ "$width" = 891 ] && [ "$height" = 303 ] || { echo "window is ${width}x${height}, not 891x303" >&2; exit 1; }
-
-# The list is filled before the first paint; wait until two pictures agree.
-shot=$shots/$name.png
-previous=
-for _ in $(seq 50); do
-  import -window "$window" -define png:exclude-chunks=date,time "$work/shot.png"
-  current=$(md5sum <"$work/shot.png")
-  [ "$current" = "$previous" ] && break
-  previous=$current
-  sleep 0.1
-done
-cp "$work/shot.png" "$shot"
-echo "screenshot: $shot"
-
-"$wmclose" "$window"
+HOME=$work/home openbox --sm-disable >"$work/openbox.log" 2>&1 &
+wm=$!
 for _ in $(seq 100); do
-  kill -0 "$pid" 2>/dev/null || break
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
   sleep 0.1
 done
-if kill -0 "$pid" 2>/dev/null; then
-  echo "$name did not end after its window was closed" >&2
-  exit 1
+
+# Starts the program on prefix $1 and sets $window to its window.
+start() {
+  WINEPREFIX=$1 HOME=$work/home XDG_RUNTIME_DIR=$work/runtime "$program" &
+  pid=$!
+  window=
+  for _ in $(seq 100); do
+    window=$(xdotool search --onlyvisible --name "^${caption}\$" 2>/dev/null | head -n 1) || true
+    [ -n "$window" ] && break
+    sleep 0.1
+  done
+  [ -n "$window" ] || { echo "no window captioned \"$caption\"" >&2; exit 1; }
+}
+
+# Saves the screen as $1 once two pictures of it agree.
+screenshot() {
+  local previous= current
+  for _ in $(seq 50); do
+    import -window root -define png:exclude-chunks=date,time "$work/shot.png"
+    current=$(md5sum <"$work/shot.png")
+    [ "$current" = "$previous" ] && break
+    previous=$current
+    sleep 0.2
+  done
+  cp "$work/shot.png" "$1"
+  echo "screenshot: $1"
+}
+
+# Closes the window as its close button does and requires exit status 0.
+close() {
+  "$wmclose" "$window"
+  for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    echo "$name did not end after its window was closed" >&2
+    exit 1
+  fi
+  local status=0
+  wait "$pid" || status=$?
+  pid=
+  echo "$name exited with $status"
+  [ "$status" -eq 0 ]
+}
+
+start "$prefix"
+# The window measures 891 x 303 from the outside, frame and title bar
+# included, once the window manager has framed it.
+outer=
+for _ in $(seq 50); do
+  read -r width height < <(xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w, h}')
+  read -r left right top bottom < <(xprop -id "$window" _NET_FRAME_EXTENTS | tr -d ',' | awk '{print $3, $4, $5, $6}')
+  outer="$((width + left + right))x$((height + top + bottom))"
+  [ "$outer" = 891x303 ] && break
+  sleep 0.1
+done
+echo "window $window: ${width}x${height} inside, $outer outside"
+[ "$outer" = 891x303 ] || { echo "window is $outer from the outside, not 891x303" >&2; exit 1; }
+screenshot "$shots/$name.png"
+
+if [ "$name" = Laprix2QuorbelII ]; then
+  # Tab to the button, Enter, a target the program may not write, Enter.
+  xdotool windowactivate --sync "$window"
+  xdotool key Tab Return
+  sleep 1
+  xdotool type --delay 20 /sys/out
+  xdotool key Return
+  box=
+  for _ in $(seq 50); do
+    box=$(xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null | head -n 1) || true
+    [ -n "$box" ] && break
+    sleep 0.1
+  done
+  [ -n "$box" ] || { echo "no error box came" >&2; exit 1; }
+  screenshot "$shots/$name-error.png"
+  xdotool key Return  # the box has the focus: OK closes it
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name "^${name}\$" >/dev/null 2>&1 || break
+    sleep 0.1
+  done
+  close
+
+  # An empty prefix: the list is empty, and the hint says where it looked.
+  mkdir -p "$work/empty"
+  start "$work/empty"
+  screenshot "$shots/$name-hint.png"
 fi
-status=0
-wait "$pid" || status=$?
-pid=
-echo "$name exited with $status"
-[ "$status" -eq 0 ]
+close
