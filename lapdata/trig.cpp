@@ -62,222 +62,224 @@ inline DD TwoProd(Extended a, Extended b) {
     return {p, ((ah * bh - p) + ah * bl + al * bh) + al * bl};
 }
 
-// ---- table of sin and cos at i/128 as hi + lo (128 bits, made with MPFR);
-// top is hi rounded to 32 bits and mid = hi - top, for exact products.
+// ---- table of sin and cos at i/128 as hi + lo (lo in double: 2^-117 off),
+// made with MPFR; top is hi rounded to 32 bits and mid = hi - top, exact in
+// double, for exact products. Doubles load at a fraction of the cost.
 
 struct Value {
-    Extended hi, lo, top, mid;
+    Extended hi;
+    double lo, top, mid;
 };
 struct SinCos {
     Value f[2];  // sin, cos
 };
 
 constexpr SinCos kTable[103] = {
-    {{{0x0p+0L, 0x0p+0L, 0x0p+0L, 0x0p+0L}, {0x8p-3L, 0x0p+0L, 0x8p-3L, 0x0p+0L}}},
-    {{{0xf.fff555577777437p-11L, 0x8.744e61221010ccap-76L, 0xf.fff5555p-11L, 0xe.eeee86ep-44L},
-      {0xf.ffe0000aaaa93e9p-4L, 0x8.068065b6b683064p-69L, 0xf.ffe0001p-4L, -0xa.aaad82ep-37L}}},
-    {{{0xf.ffd55577776a76bp-10L, -0xb.639a9f077611acfp-75L, 0xf.ffd5557p-10L, 0xe.eed4ed6p-43L},
-      {0xf.ff8000aaaa4fa51p-4L, 0x8.a280e97bcd59c8ap-69L, 0xf.ff8000bp-4L, -0xa.ab60b5ep-37L}}},
-    {{{0xb.ffb80081992a83ep-9L, -0xe.a5756c664c643dcp-79L, 0xb.ffb8008p-9L, 0xc.c9541fp-44L},
-      {0xf.fee0035ffbf335dp-4L, -0x9.28bcb442186da9p-70L, 0xf.fee0036p-4L, -0x8.19946p-45L}}},
-    {{{0xf.ff5557777437465p-9L, 0xf.e41376d47919579p-74L, 0xf.ff55577p-9L, 0xe.e86e8cap-42L},
-      {0xf.fe000aaa93e9589p-4L, 0xa.edb49d92928df73p-69L, 0xf.fe000abp-4L, -0xa.d82d4eep-37L}}},
-    {{{0x9.ff595896a2ea94fp-8L, -0xe.af7f0b8fbae6e32p-74L, 0x9.ff59589p-8L, 0xd.45d529ep-41L},
-      {0xf.fce01a0a53dd0cdp-4L, -0xe.0b4193a640e096p-69L, 0xf.fce01a1p-4L, -0xb.5845e66p-37L}}},
-    {{{0xb.fee008197dd454dp-8L, -0xd.efa374cbccee2a3p-74L, 0xb.fee0082p-8L, -0xd.0457566p-41L},
-      {0xf.fb8035fefccf675p-4L, -0xe.d58192357af9f27p-70L, 0xf.fb8036p-4L, -0x8.1984c58p-39L}}},
-    {{{0xd.fe36bc2c36d6064p-8L, -0xd.817e1206e4f7e9cp-73L, 0xd.fe36bc3p-8L, -0xf.24a7e7p-42L},
-      {0xf.f9e064081d18948p-4L, 0xa.db7bb81ccc71caap-69L, 0xf.f9e0641p-4L, -0xf.c5ced7p-37L}}},
-    {{{0xf.fd557776a76d5a6p-8L, -0xb.6993425b4ad4d41p-74L, 0xf.fd55777p-8L, 0xd.4edab4cp-41L},
-      {0xf.f800aaa4fa69a65p-4L, 0xe.1ee6509bc42b71fp-73L, 0xf.f800aaap-4L, 0x9.f4d34cap-37L}}},
-    {{{0x8.fe1a1ec045f7418p-7L, 0xb.34643106c367f3ap-72L, 0x8.fe1a1ecp-7L, 0x8.bee83p-44L},
-      {0xf.f5e1115477cf85ep-4L, 0x9.a49a7aa63b89e3ap-69L, 0xf.f5e1115p-4L, 0x8.ef9f0bcp-37L}}},
-    {{{0x9.fd658968baad4dcp-7L, -0xc.8a94ca345b0e6dfp-73L, 0x9.fd65897p-7L, -0xe.8aa5648p-40L},
-      {0xf.f381a094f7b771ap-4L, 0xb.cc83690697c0c57p-73L, 0xf.f381a09p-4L, 0x9.ef6ee34p-37L}}},
-    {{{0xa.fc88fe885b9b5fdp-7L, -0x9.e057d220448c948p-75L, 0xa.fc88fe9p-7L, -0xf.48c9406p-40L},
-      {0xf.f0e261e439f57eap-4L, 0xa.c6df5076bfb14fcp-69L, 0xf.f0e261ep-4L, 0x8.73eafd4p-37L}}},
-    {{{0xb.fb808192a8720d8p-7L, -0xf.4b9ffebf97bfe07p-74L, 0xb.fb80819p-7L, 0xa.a1c836p-41L},
-      {0xf.ee035fbf35cda63p-4L, 0x8.15a9afc6daca37fp-70L, 0xf.ee035fcp-4L, -0xc.a3259dp-40L}}},
-    {{{0xc.fa4816aae8fca4dp-7L, 0xb.6bf560ee0affdbfp-73L, 0xc.fa4816bp-7L, -0xa.2e06b66p-40L},
-      {0xf.eae4a5a1effff69p-4L, -0xe.d1969f25f19a524p-70L, 0xf.eae4a5ap-4L, 0xf.7fffb48p-39L}}},
-    {{{0xd.f8dbc2b41c8ebd2p-7L, 0xc.20ef52663e52b02p-73L, 0xd.f8dbc2bp-7L, 0x8.391d7a4p-40L},
-      {0xf.e78640074cd88f5p-4L, 0xf.5e1b461ab08d957p-71L, 0xf.e7864p-4L, 0xe.99b11eap-37L}}},
-    {{{0xe.f7378b60e672eafp-7L, 0xe.3a091d31ab219b5p-76L, 0xe.f7378b6p-7L, 0xe.672eafp-43L},
-      {0xf.e3e83c68de4420fp-4L, -0x8.b6ee0925ebde49bp-69L, 0xf.e3e83c7p-4L, -0xe.4377be2p-37L}}},
-    {{{0xf.f5577743771ae5p-7L, 0xd.350ce43f13f0b4bp-73L, 0xf.f557774p-7L, 0xd.dc6b94p-41L},
-      {0xf.e00aa93eade9b6dp-4L, 0xf.35094efb78c672bp-71L, 0xf.e00aa94p-4L, -0xa.90b2498p-39L}}},
-    {{{0x8.799bc6eeb8e8bb1p-6L, -0xe.5e36c3c186c628dp-71L, 0x8.799bc6fp-6L, -0xa.38ba278p-41L},
-      {0xf.dbed95ff034aa44p-4L, -0x9.482c26953b3a569p-69L, 0xf.dbed96p-4L, -0xf.cb55bcp-40L}}},
-    {{{0x8.f869ebd7e757522p-6L, 0xd.5ecd12cb6945e9p-74L, 0x8.f869ebdp-6L, 0xf.ceaea44p-39L},
-      {0xf.d791131e25e97abp-4L, 0xa.98f662ec4ba5983p-69L, 0xf.d791132p-4L, -0xe.d0b42a8p-39L}}},
-    {{{0x9.77142f255c47436p-6L, 0xb.c3e8847ea1c67adp-71L, 0x9.77142f2p-6L, 0xa.b88e86cp-39L},
-      {0xf.d2f5320e1b79021p-4L, -0xc.9644ba0ce10c6abp-69L, 0xf.d2f5321p-4L, -0xf.2437ef8p-39L}}},
-    {{{0x9.f598962eb365a9p-6L, -0xa.665264d1bc1535ep-71L, 0x9.f598963p-6L, -0xa.64d2b8p-41L},
-      {0xf.ce1a053e621438bp-4L, 0xd.ac18edd188b7e15p-69L, 0xf.ce1a054p-4L, -0xc.ef5e3a8p-39L}}},
-    {{{0xa.73f526e2f93d995p-6L, -0xc.49aa7f1a07decb6p-71L, 0xa.73f526ep-6L, 0xb.e4f6654p-40L},
-      {0xf.c8ffa01ba680741p-4L, 0xf.c0b2c561b3fbe4p-69L, 0xf.c8ffa02p-4L, -0x8.b2ff17ep-37L}}},
-    {{{0xa.f227e7d09379521p-6L, 0xe.f3e701d928a4a96p-71L, 0xa.f227e7dp-6L, 0x9.379521p-42L},
-      {0xf.c3a6170f767ac73p-4L, 0xb.ac7b3353a873c3bp-69L, 0xf.c3a6171p-4L, -0x8.98538dp-40L}}},
-    {{{0xb.702ee02d26a5fffp-6L, -0xc.b1722e072462085p-72L, 0xb.702ee03p-6L, -0xb.6568004p-40L},
-      {0xf.be0d7f7fef11e71p-4L, -0xa.b788ea81612b75p-69L, 0xf.be0d7f8p-4L, -0x8.770c78p-43L}}},
-    {{{0xb.ee0817dd795a8adp-6L, 0xb.50e23c97c2b12c4p-71L, 0xb.ee0817ep-6L, -0xa.1a95d4cp-40L},
-      {0xf.b835efcf670dd2dp-4L, -0xc.80c36dcb408af61p-71L, 0xf.b835efdp-4L, -0x9.8f22d3p-40L}}},
-    {{{0xc.6bb1977d54a1dbep-6L, 0xb.b3a688d59c4c91cp-74L, 0xc.6bb1978p-6L, -0xa.ad78908p-40L},
-      {0xf.b21f7f5c156696bp-4L, 0xa.c1fe28ac5fd7667p-76L, 0xf.b21f7f6p-4L, -0xf.aa65a54p-38L}}},
-    {{{0xc.e9296867618919cp-6L, 0x8.7b016226fa7d28ap-71L, 0xc.e929686p-6L, 0xe.c312338p-39L},
-      {0xf.abca467fb3cb8f2p-4L, -0xb.e583f89c5731487p-70L, 0xf.abca468p-4L, -0x9.868e1cp-41L}}},
-    {{{0xd.666d94bd03b2667p-6L, 0xf.895052642b0ef0bp-71L, 0xd.666d94cp-6L, -0xb.f136664p-40L},
-      {0xf.a5365e8f1d3ca28p-4L, -0x8.3c494512a3364dp-69L, 0xf.a5365e9p-4L, -0xe.2c35d8p-40L}}},
-    {{{0xd.e37c276e30ccb38p-6L, 0xd.2b53d865582e452p-72L, 0xd.e37c277p-6L, -0xe.799a64p-41L},
-      {0xf.9e63e1d9e8b6f6fp-4L, 0xb.8a5aeb96d7b6704p-70L, 0xf.9e63e1ep-4L, -0xc.2e92122p-37L}}},
-    {{{0xe.60532c4144d14f3p-6L, -0xd.09bc87c6b2b990ap-73L, 0xe.60532c4p-6L, 0xa.268a798p-41L},
-      {0xf.9752eba9fff6b99p-4L, -0xf.7a82a4a9f56ad9ap-69L, 0xf.9752ebbp-4L, -0xc.00128cep-37L}}},
-    {{{0xe.dcf0afdad2e7d9ap-6L, 0xe.f9499c81f0d9651p-72L, 0xe.dcf0afep-6L, -0xa.5a304ccp-39L},
-      {0xf.90039843324f9b9p-4L, 0x8.082d833096d97dap-69L, 0xf.9003984p-4L, 0xc.c93e6e4p-38L}}},
-    {{{0xf.5952bfc572d15e8p-6L, 0xf.ca854698aba3304p-72L, 0xf.5952bfcp-6L, 0xa.e5a2bdp-39L},
-      {0xf.887604e2c39dbb2p-4L, 0xe.4ec5825059a78ap-72L, 0xf.887604ep-4L, 0xb.0e76ec8p-38L}}},
-    {{{0xf.d5776a798abb5d4p-6L, 0x9.debdc7351e8b1afp-71L, 0xf.d5776a8p-6L, -0xc.ea89458p-39L},
-      {0xf.80aa4fbef750ba8p-4L, -0xf.859868d40d60eb8p-69L, 0xf.80aa4fcp-4L, -0x8.457a2cp-39L}}},
-    {{{0x8.28ae5fb28aadcc9p-5L, -0xc.29dfd8ec7722b84p-72L, 0x8.28ae5fbp-5L, 0xa.2ab7324p-39L},
-      {0xf.78a098069792dabp-4L, -0x8.6c237b4dc9074b3p-69L, 0xf.78a098p-4L, 0xd.2f25b56p-37L}}},
-    {{{0x8.66806779b21acc1p-5L, -0xc.28324f8ad1eeeb9p-70L, 0x8.6680678p-5L, -0xc.9bca67ep-38L},
-      {0xf.7058fde0788dfc8p-4L, 0xb.71fd10f13c9e84ap-73L, 0xf.7058fdep-4L, 0xf.11bf9p-41L}}},
-    {{{0x8.a430d54a6ef5641p-5L, 0xe.fc9493d4b8e81aap-70L, 0x8.a430d55p-5L, -0xb.221537ep-38L},
-      {0xf.67d3a26af7d07aap-4L, 0x9.7ada855f1800dp-69L, 0xf.67d3a27p-4L, -0xa.105f0acp-37L}}},
-    {{{0x8.e1beb2635c3b28cp-5L, 0xe.dfc1b9fe8ffc637p-73L, 0x8.e1beb26p-5L, 0xd.70eca3p-39L},
-      {0xf.5f10a7bb77d3dfap-4L, 0xc.1da8b5784278328p-72L, 0xf.5f10a7cp-4L, -0x9.105840cp-37L}}},
-    {{{0x9.1f29088d579ad62p-5L, -0x8.0334eff185e4d91p-72L, 0x9.1f29089p-5L, -0xa.a194a78p-39L},
-      {0xf.561030ddd7a7896p-4L, 0xe.a9f4a32c6521555p-72L, 0xf.561030ep-4L, -0x8.a161da8p-38L}}},
-    {{{0x9.5c6ee21f5a4f915p-5L, 0xa.7133e5b00d466e7p-70L, 0x9.5c6ee22p-5L, -0xa.5b06ebp-41L},
-      {0xf.4cd261d3e6c15bbp-4L, 0xd.a721d618c34abp-70L, 0xf.4cd261dp-4L, 0xf.9b056ecp-38L}}},
-    {{{0x9.998f4a024fc3bc2p-5L, -0xd.252fcf3f4e6b821p-70L, 0x9.998f4ap-5L, 0x9.3f0ef08p-39L},
-      {0xf.43575f94d4f6b27p-4L, 0xb.d7eddac534a992bp-70L, 0xf.43575f9p-4L, 0x9.a9ed64ep-37L}}},
-    {{{0x9.d6894bb4e9ec004p-5L, 0xf.554121e0e69c511p-73L, 0x9.d6894bbp-5L, 0x9.d3d8008p-38L},
-      {0xf.399f500c9e9fd38p-4L, -0xa.2cd51b384a8ef12p-69L, 0xf.399f501p-4L, -0xd.8580b2p-38L}}},
-    {{{0xa.135bf34f734b41fp-5L, -0xe.3ab82e2cfaf335fp-71L, 0xa.135bf35p-5L, -0x8.cb4be1p-41L},
-      {0xf.2faa5a1b74e82fdp-4L, 0xc.3f40bf22ee701d2p-69L, 0xf.2faa5a2p-4L, -0x9.162fa06p-37L}}},
-    {{{0xa.50064d879e90304p-5L, 0xe.e9aec23ab20b082p-70L, 0xa.50064d8p-5L, 0xf.3d20608p-38L},
-      {0xf.2578a595224dd2ep-4L, 0xd.7f45d65f3398ceap-69L, 0xf.2578a59p-4L, 0xa.449ba5cp-37L}}},
-    {{{0xa.8c8767b453bd367p-5L, -0xa.3aa8443c333413p-70L, 0xa.8c8767bp-5L, 0x8.a77a6cep-38L},
-      {0xf.1b0a5b406b526d9p-4L, -0xf.275402a46e5e467p-69L, 0xf.1b0a5b4p-4L, 0xd.6a4db2p-41L}}},
-    {{{0xa.c8de4fd17acb97cp-5L, 0xe.97587fc195c8a44p-70L, 0xa.c8de4fdp-5L, 0xb.d65cbep-40L},
-      {0xf.105fa4d66b607a6p-4L, 0xf.a89c084e4a40887p-69L, 0xf.105fa4dp-4L, 0xc.d6c0f4cp-37L}}},
-    {{{0xb.050a1483c3ba8d9p-5L, -0x9.fd15dbb32444032p-76L, 0xb.050a148p-5L, 0xf.0eea364p-39L},
-      {0xf.0578ad01ede708p-4L, -0xb.8c7ec4728cf6a02p-69L, 0xf.0578adp-4L, 0xf.6f384p-39L}}},
-    {{{0xb.4109c51c6bfb44fp-5L, -0x9.202444aace28b31p-72L, 0xb.4109c52p-5L, -0xe.5012ec4p-39L},
-      {0xe.fa559f5ec3aec3ap-4L, 0x9.d6066324f145a84p-69L, 0xe.fa559f6p-4L, -0x9.e289e3p-39L}}},
-    {{{0xb.7cdc719d012aa85p-5L, 0xf.053ba76834d921p-70L, 0xb.7cdc71ap-5L, -0xb.fb555ecp-39L},
-      {0xe.eef6a879146af0cp-4L, -0xc.8d42ba2bea7e584p-73L, 0xe.eef6a88p-4L, -0xd.d72a1e8p-37L}}},
-    {{{0xb.b8812abb2109e91p-5L, 0xa.519d68926379761p-70L, 0xb.b8812acp-5L, -0x9.bdec2dep-38L},
-      {0xe.e35bf5ccac89053p-4L, -0xc.9b889232cb16e07p-70L, 0xe.e35bf5dp-4L, -0xd.4ddbeb4p-38L}}},
-    {{{0xb.f3f701e436a6c94p-5L, -0xe.f36afd6bc774eb4p-70L, 0xb.f3f701ep-5L, 0x8.6d4d928p-38L},
-      {0xe.d785b5c44741b45p-4L, -0xd.8752868c598ebd6p-69L, 0xe.d785b5cp-4L, 0x8.8e8368ap-37L}}},
-    {{{0xc.2f3d094134a4b15p-5L, -0xf.c592814c7f06b68p-70L, 0xc.2f3d094p-5L, 0x9.a5258a8p-40L},
-      {0xe.cb7417b8d4ee3ffp-4L, -0xf.21516fe3156dc38p-70L, 0xe.cb7417cp-4L, -0xe.5623802p-37L}}},
-    {{{0xc.6a5253ba4c97a89p-5L, 0x8.0ba9d98c9762aa3p-70L, 0xc.6a5253cp-5L, -0xb.66d0aeep-38L},
-      {0xe.bf274bf0bda4f62p-4L, 0x8.8fcad4126c4cf32p-69L, 0xe.bf274bfp-4L, 0xb.da4f62p-40L}}},
-    {{{0xc.a535f4faa36252cp-5L, 0xc.7b065f02a102847p-70L, 0xc.a535f5p-5L, -0xa.b93b5a8p-38L},
-      {0xe.b29f839f201fd14p-4L, -0x8.d90d2fb0dd2b0e2p-69L, 0xe.b29f83ap-4L, -0xd.fe02ecp-40L}}},
-    {{{0xc.dfe701740288214p-5L, -0xe.32e6fa7ae02d015p-71L, 0xc.dfe7017p-5L, 0x8.0510428p-38L},
-      {0xe.a5dcf0e30cf03e7p-4L, -0xd.1221e9c27b35d41p-69L, 0xe.a5dcf0ep-4L, 0xc.33c0f9cp-38L}}},
-    {{{0xd.1a648e628664f2ep-5L, 0xe.f1c4af313337712p-70L, 0xd.1a648e6p-5L, 0xa.1993cb8p-39L},
-      {0xe.98dfc6c6be031e6p-4L, 0xd.d3089cbdd18a75bp-72L, 0xe.98dfc6cp-4L, 0xd.7c063ccp-37L}}},
-    {{{0xd.54adb1d0493b69dp-5L, 0xd.829d87f8fe79567p-70L, 0xd.54adb1dp-5L, 0x9.276d3ap-42L},
-      {0xe.8ba8393eca7821bp-4L, -0xb.5384f96dc93dfddp-69L, 0xe.8ba8394p-4L, -0x9.ac3ef28p-39L}}},
-    {{{0xd.8ec182990b0b4a4p-5L, -0x9.0b2e67d464eb54ep-70L, 0xd.8ec182ap-5L, -0xd.e9e96b8p-38L},
-      {0xe.7e367d2956cfb17p-4L, -0x9.2abdc357cc65ff5p-69L, 0xe.7e367d3p-4L, -0xd.52609d2p-37L}}},
-    {{{0xd.c89f186dd621439p-5L, -0xa.d2f6c3ff0b2b846p-72L, 0xd.c89f187p-5L, -0x8.a77af1cp-39L},
-      {0xe.708ac84d4172a3ep-4L, 0x9.cdd98884d0a785p-70L, 0xe.708ac85p-4L, -0xa.fa35708p-38L}}},
-    {{{0xe.02458bd8a05191ap-5L, -0xc.c540b02cbf333c8p-76L, 0xe.02458bep-5L, -0xe.bf5cdccp-38L},
-      {0xe.62a551594b970a7p-4L, 0xe.162ba83a981c908p-69L, 0xe.62a5516p-4L, -0xd.68d1eb2p-37L}}},
-    {{{0xe.3bb3f63fe8cef0ap-5L, 0xe.b2e5c2a7d9ca71cp-70L, 0xe.3bb3f64p-5L, -0xb.9887bp-44L},
-      {0xe.54864fe33e8575dp-4L, -0xa.81485e3461c9cafp-69L, 0xe.54864fep-4L, 0xc.fa15d74p-38L}}},
-    {{{0xe.74e971ea528f6dp-5L, 0xd.d7b494759fd810cp-71L, 0xe.74e971fp-5L, -0xb.5ae126p-38L},
-      {0xe.462dfc670d421abp-4L, 0xf.468564048a3c51bp-70L, 0xe.462dfc6p-4L, 0xe.1a84356p-37L}}},
-    {{{0xe.ade51a023b30a51p-5L, 0x9.129d7f0a71de6f6p-70L, 0xe.ade51ap-5L, 0x8.ecc2944p-39L},
-      {0xe.379c9045f29d518p-4L, -0xe.dfdd56da0f7ea13p-70L, 0xe.379c904p-4L, 0xb.e53aa3p-37L}}},
-    {{{0xe.e6a60a994e4d21bp-5L, -0xc.e47a38099865318p-70L, 0xe.e6a60aap-5L, -0xd.6365bcap-38L},
-      {0xe.28d245c58baef72p-4L, 0x8.9788caaf000f10ep-70L, 0xe.28d245cp-4L, 0xb.175dee4p-37L}}},
-    {{{0xf.1f2b60ac153477bp-5L, -0x9.042133f11e39cf7p-71L, 0xf.1f2b60bp-5L, -0xf.ab2e214p-39L},
-      {0xe.19cf580eeec046bp-4L, -0xb.d7ba0b16ff02621p-69L, 0xe.19cf581p-4L, -0x8.89fdca8p-39L}}},
-    {{{0xf.57743a2582f7f44p-5L, -0x9.b43c9b027c8499ap-70L, 0xf.57743a2p-5L, 0xb.05efe88p-38L},
-      {0xe.0a94032dbea7ceep-4L, -0x8.444c4ba0a0a4cf5p-69L, 0xe.0a94033p-4L, -0x9.0560c48p-38L}}},
-    {{{0xf.8f7fb5e27cbda2ep-5L, 0x8.4be29d496fec44fp-70L, 0xf.8f7fb5ep-5L, 0x9.f2f68b8p-39L},
-      {0xd.fb20840f3a9b36fp-4L, 0xf.5c58a2a6851216cp-69L, 0xd.fb20841p-4L, -0xc.564c91p-40L}}},
-    {{{0xf.c74cf3b55e4b8cfp-5L, -0xd.5ea1a5feb97b4dfp-71L, 0xf.c74cf3bp-5L, 0xa.bc9719ep-38L},
-      {0xd.eb7518814a7a932p-4L, -0x8.866ee7dec657c76p-69L, 0xd.eb75188p-4L, 0xa.53d499p-39L}}},
-    {{{0xf.fedb14697abd1f5p-5L, -0xa.cda2df492ba9884p-70L, 0xf.fedb147p-5L, -0xd.0a85c16p-38L},
-      {0xd.db91ff318799173p-4L, -0x8.5b75a5eb8eec15dp-69L, 0xd.db91ff3p-4L, 0xc.3cc8b98p-39L}}},
-    {{{0x8.1b149ce34caa5a5p-4L, -0xc.d78397b01594aacp-71L, 0x8.1b149cep-4L, 0xd.32a9694p-38L},
-      {0xd.cb7777ac4207051p-4L, 0xd.1e63c7d6f019d39p-69L, 0xd.cb7777bp-4L, -0xe.f7e3ebcp-38L}}},
-    {{{0x8.369b434a372da7fp-4L, -0x9.46eb1c039263c3fp-69L, 0x8.369b435p-4L, -0xb.91a4b02p-37L},
-      {0xd.bb25c25b8260c15p-4L, -0x9.1843671366e48f4p-72L, 0xd.bb25c26p-4L, -0x8.fb3e7d6p-37L}}},
-    {{{0x8.52010f4f0800521p-4L, 0xd.e2f6375851d4f42p-70L, 0x8.52010f5p-4L, -0xf.7ffadfp-40L},
-      {0xd.aa9d20860827064p-4L, -0x8.6b8fd85ea859b34p-74L, 0xd.aa9d208p-4L, 0xc.104e0c8p-37L}}},
-    {{{0x8.6d45935ab396cb5p-4L, -0xd.ef0bee908d58655p-71L, 0x8.6d45936p-4L, -0xa.98d2696p-37L},
-      {0xd.99ddd44e44a43d5p-4L, -0xa.d717049ab7efbe4p-70L, 0xd.99ddd45p-4L, -0xd.dade158p-39L}}},
-    {{{0x8.8868625b4e1dbb2p-4L, 0xc.4cc404cc08949c8p-70L, 0x8.8868626p-4L, -0x9.63c489cp-37L},
-      {0xd.88e820b1526311ep-4L, -0xa.a78410fcf9596b2p-70L, 0xd.88e820bp-4L, 0xa.93188fp-39L}}},
-    {{{0x8.a3690fc5bfc11cp-4L, -0xd.5943b18caf5da17p-69L, 0x8.a3690fcp-4L, 0xb.7f8238p-37L},
-      {0xd.77bc4985e93a608p-4L, -0xd.89e5d1be510e51p-70L, 0xd.77bc498p-4L, 0xb.d274c1p-37L}}},
-    {{{0x8.be472f9776d809bp-4L, -0xd.477e8edbc29c299p-72L, 0x8.be472f9p-4L, 0xe.edb0136p-37L},
-      {0xd.665a937b4ef2b1fp-4L, 0xd.aa375adb3114883p-69L, 0xd.665a938p-4L, -0x9.621a9c2p-37L}}},
-    {{{0x8.d902565817ee784p-4L, -0xc.863865daff3fdcdp-69L, 0x8.d902566p-4L, -0xf.d0230f8p-37L},
-      {0xd.54c3441844897fdp-4L, -0xe.0f581f3541c8b2dp-69L, 0xd.54c3442p-4L, -0xf.76ed006p-37L}}},
-    {{{0x8.f39a191b2ba6123p-4L, -0xb.80b617c54b80058p-69L, 0x8.f39a192p-4L, -0x9.a8b3dbap-37L},
-      {0xd.42f6a1b9f0168cep-4L, -0xf.ce3d09c3726cfb2p-72L, 0xd.42f6a1cp-4L, -0xc.1fd2e64p-37L}}},
-    {{{0x9.0e0e0d81ca67879p-4L, 0xd.992591d518502b8p-69L, 0x9.0e0e0d8p-4L, 0xe.533c3c8p-39L},
-      {0xd.30f4f392c357abp-4L, 0xc.c38bf514fb364ccp-69L, 0xd.30f4f39p-4L, 0xb.0d5eacp-38L}}},
-    {{{0x9.285dc9bc45dd9eap-4L, 0xf.40915ef33967106p-70L, 0x9.285dc9cp-4L, -0xe.e889858p-38L},
-      {0xd.1ebe81a95ee752ep-4L, 0x9.144d79a65add246p-69L, 0xd.1ebe81bp-4L, -0xd.42315a4p-37L}}},
-    {{{0x9.4288e48bd0335fcp-4L, 0x8.38997a524092f52p-69L, 0x9.4288e49p-4L, -0x8.5f99408p-37L},
-      {0xd.0c5394d77222819p-4L, 0xb.c4ae6d806ae8e1p-69L, 0xd.0c5394dp-4L, 0xe.e445032p-37L}}},
-    {{{0x9.5c8ef544210ec0cp-4L, -0xd.c76c85aabec2f5dp-69L, 0x9.5c8ef54p-4L, 0x8.421d818p-37L},
-      {0xc.f9b476c897c25c6p-4L, -0x8.0315e45819ee2a1p-69L, 0xc.f9b476dp-4L, -0xe.d07b474p-37L}}},
-    {{{0x9.766f93cd18413a7p-4L, -0xa.a07c607207aea89p-69L, 0x9.766f93dp-4L, -0xb.9efb164p-38L},
-      {0xc.e6e171f92f2e27fp-4L, 0xc.8894c9fb110376cp-70L, 0xc.e6e172p-4L, -0xd.a1a3b02p-37L}}},
-    {{{0x9.902a58a45e27bedp-4L, 0xd.0825684d6cebdaap-69L, 0x9.902a58ap-4L, 0x8.bc4f7dap-37L},
-      {0xc.d3dad1b5328a2e4p-4L, 0xb.3f327e9ea211034p-69L, 0xc.d3dad1bp-4L, 0xa.65145c8p-37L}}},
-    {{{0x9.a9bedcdf01b38dap-4L, -0xd.81850fbf0fc43aep-69L, 0x9.a9bedcep-4L, -0xf.e4c726p-40L},
-      {0xc.c0a0e21709883a4p-4L, -0xf.f6ee1ee5f811c43p-76L, 0xc.c0a0e21p-4L, 0xe.1310748p-37L}}},
-    {{{0x9.c32cba2b14156efp-4L, 0xa.4ad89f0af32394dp-73L, 0x9.c32cba3p-4L, -0x9.d7d5222p-37L},
-      {0xc.ad33f00658fe5e8p-4L, 0x8.12ef03ce99a839bp-70L, 0xc.ad33fp-4L, 0xc.b1fcbdp-37L}}},
-    {{{0x9.dc738ad14204e69p-4L, -0xc.a74fa5e0f4fb34ep-69L, 0x9.dc738adp-4L, 0xa.1027348p-39L},
-      {0xc.99944936cf48c89p-4L, 0x8.ffc9ff3259eedbdp-71L, 0xc.9994493p-4L, 0xd.9e91912p-37L}}},
-    {{{0x9.f592e9b66a9cf9p-4L, 0xd.478f54782033309p-69L, 0x9.f592e9bp-4L, 0xc.d539f2p-37L},
-      {0xc.85c23c26ed7b6fp-4L, 0xa.77aa3623c94b411p-71L, 0xc.85c23c2p-4L, 0xd.daf6dep-37L}}},
-    {{{0xa.0e8a725d33c828cp-4L, 0x8.fd287ecf4d0afffp-71L, 0xa.0e8a726p-4L, -0xb.30df5dp-38L},
-      {0xc.71be181ecd6875dp-4L, -0xe.92d4f52fe19aefcp-71L, 0xc.71be182p-4L, -0x9.94bc518p-39L}}},
-    {{{0xa.2759c0e79c35582p-4L, 0xa.4f8656abea80b83p-69L, 0xa.2759c0ep-4L, 0xf.386ab04p-37L},
-      {0xc.5d882d2ee48030cp-4L, 0xf.80fa51d303c6901p-69L, 0xc.5d882d3p-4L, -0x8.dbfe7ap-39L}}},
-    {{{0xa.400072188acf49dp-4L, -0xa.53a31f687f1f2e4p-70L, 0xa.4000722p-4L, -0xe.ea616c6p-37L},
-      {0xc.4920cc2ec38fb89p-4L, 0xd.9c413ed844427e3p-71L, 0xc.4920cc3p-4L, -0x9.e3823b8p-39L}}},
-    {{{0xa.587e23555bb0808p-4L, 0xd.a05738cc59ba526p-69L, 0xa.587e235p-4L, 0xa.b76101p-37L},
-      {0xc.348846bbd363134p-4L, -0xe.003a802c45d8fccp-69L, 0xc.348846cp-4L, -0x8.5939d98p-37L}}},
-    {{{0xa.70d272a76a8d4b7p-4L, -0x9.7c4dbe3b5122dd2p-70L, 0xa.70d272ap-4L, 0xe.d51a96ep-37L},
-      {0xc.1fbeef380e4ffddp-4L, 0xb.4c27d90e45ec88p-69L, 0xc.1fbeef4p-4L, -0xf.e360046p-37L}}},
-    {{{0xa.88fcfebd9a8dd48p-4L, -0xe.861c48830ede337p-71L, 0xa.88fcfecp-4L, -0x9.95c8aep-38L},
-      {0xc.0ac518c8b6ae711p-4L, -0x8.b90b8228de69d4ap-69L, 0xc.0ac518dp-4L, -0xe.92a31dep-37L}}},
-    {{{0xa.a0fd66eddb92123p-4L, 0xb.0a14834e446e281p-70L, 0xa.a0fd66fp-4L, -0x8.91b7b74p-38L},
-      {0xb.f59b17550a44068p-4L, 0xe.b2d252cacf9e7c7p-69L, 0xb.f59b175p-4L, 0xa.14880dp-37L}}},
-    {{{0xa.b8d34b36acd9872p-4L, 0x8.769a1f632ebf1d7p-71L, 0xa.b8d34b3p-4L, 0xd.59b30e4p-37L},
-      {0xb.e0413f84f2a771cp-4L, 0xc.2928d51197e9b44p-69L, 0xb.e0413f8p-4L, 0x9.e54ee38p-37L}}},
-    {{{0xa.d07e4c409d08c5p-4L, -0xb.8adf5089ea7b68fp-69L, 0xa.d07e4c4p-4L, 0x9.d08c5p-40L},
-      {0xb.cab7e6bfb2a14aap-4L, -0x9.dba7516b912826dp-69L, 0xb.cab7e6cp-4L, -0x9.abd6acp-41L}}},
-    {{{0xa.e7fe0b5fc786b2ep-4L, -0xd.323c52a1d7eb6efp-69L, 0xa.e7fe0b6p-4L, -0xe.1e5348p-42L},
-      {0xb.b4ff632a908f73fp-4L, -0xf.ab9f18d1899b12cp-70L, 0xb.b4ff633p-4L, -0xa.dee1182p-37L}}},
-    {{{0xa.ff522a954f2ba17p-4L, -0x9.88408efa4730286p-70L, 0xa.ff522a9p-4L, 0xa.9e5742ep-37L},
-      {0xb.9f180ba77dd0751p-4L, 0xc.51c26b52a10532p-69L, 0xb.9f180bap-4L, 0xe.fba0ea2p-37L}}},
-    {{{0xb.167a4c90d63c424p-4L, 0x9.9ea9276f98477a8p-69L, 0xb.167a4c9p-4L, 0xd.63c424p-40L},
-      {0xb.890237d3bb3c285p-4L, -0x9.3d6bf58dfd280bep-69L, 0xb.890237dp-4L, 0xe.ecf0a14p-38L}}},
-    {{{0xb.2d7614b1f3aaa25p-4L, -0x8.34a477d62078d7p-70L, 0xb.2d7614bp-4L, 0xf.9d55128p-39L},
-      {0xb.72be40067aaf2cp-4L, 0xa.1b7b6f42987afaap-69L, 0xb.72be4p-4L, 0xc.f55e58p-37L}}},
-    {{{0xb.44452709a597529p-4L, 0xb.226eca8694b3a22p-73L, 0xb.4445271p-4L, -0xc.b4d15aep-37L},
-      {0xb.5c4c7d4f7dae916p-4L, -0xa.70f266169cb6ce6p-69L, 0xb.5c4c7d5p-4L, -0x8.2516eap-40L}}},
-    {{{0xb.5ae7285bc10cf51p-4L, 0xa.ea708fd1f16f462p-69L, 0xb.5ae7286p-4L, -0x8.7de615ep-37L},
-      {0xb.45ad4975b1294cbp-4L, -0x8.d6cc2fc4dc37566p-70L, 0xb.45ad497p-4L, 0xb.6252996p-37L}}},
-    {{{0xb.715bbe205ef06f2p-4L, -0xe.530aff5aa62ddb6p-69L, 0xb.715bbe2p-4L, 0xb.de0de4p-41L},
-      {0xb.2ee0fef5c65cf9ap-4L, 0xf.92e3320e22d00ecp-72L, 0xb.2ee0fefp-4L, 0xb.8cb9f34p-37L}}},
+    {{{0x0p+0L, 0x0p+0, 0x0p+0, 0x0p+0}, {0x8p-3L, 0x0p+0, 0x1p+0, 0x0p+0}}},
+    {{{0xf.fff555577777437p-11L, 0x1.0e89cc2442022p-73, 0x1.fffeaaaap-8, 0x1.ddddd0dcp-41},
+      {0xf.ffe0000aaaa93e9p-4L, 0x1.00d00cb6d6d06p-66, 0x1.fffc0002p-1, -0x1.5555b05cp-34}}},
+    {{{0xf.ffd55577776a76bp-10L, -0x1.6c7353e0eec23p-72, 0x1.fffaaaaep-7, 0x1.ddda9dacp-40},
+      {0xf.ff8000aaaa4fa51p-4L, 0x1.14501d2f79ab4p-66, 0x1.fff00016p-1, -0x1.556c16bcp-34}}},
+    {{{0xb.ffb80081992a83ep-9L, -0x1.d4aead8cc98c8p-76, 0x1.7ff7001p-6, 0x1.992a83ep-41},
+      {0xf.fee0035ffbf335dp-4L, -0x1.25179688430dbp-67, 0x1.ffdc006cp-1, -0x1.03328cp-42}}},
+    {{{0xf.ff5557777437465p-9L, 0x1.fc826eda8f233p-71, 0x1.ffeaaaeep-6, 0x1.dd0dd194p-39},
+      {0xf.fe000aaa93e9589p-4L, 0x1.5db693b25251cp-66, 0x1.ffc00156p-1, -0x1.5b05a9dcp-34}}},
+    {{{0x9.ff595896a2ea94fp-8L, -0x1.d5efe171f75cep-71, 0x1.3feb2b12p-5, 0x1.a8baa53cp-38},
+      {0xf.fce01a0a53dd0cdp-4L, -0x1.c1683274c81c1p-66, 0x1.ff9c0342p-1, -0x1.6b08bcccp-34}}},
+    {{{0xb.fee008197dd454dp-8L, -0x1.bdf46e99799dcp-71, 0x1.7fdc0104p-5, -0x1.a08aeaccp-38},
+      {0xf.fb8035fefccf675p-4L, -0x1.dab03246af5f4p-67, 0x1.ff7006cp-1, -0x1.033098bp-36}}},
+    {{{0xd.fe36bc2c36d6064p-8L, -0x1.b02fc240dc9fp-70, 0x1.bfc6d786p-5, -0x1.e494fcep-39},
+      {0xf.f9e064081d18948p-4L, 0x1.5b6f7703998e4p-66, 0x1.ff3c0c82p-1, -0x1.f8b9daep-34}}},
+    {{{0xf.fd557776a76d5a6p-8L, -0x1.6d32684b695aap-71, 0x1.ffaaaeeep-5, 0x1.a9db5698p-38},
+      {0xf.f800aaa4fa69a65p-4L, 0x1.c3dcca1378857p-70, 0x1.ff001554p-1, 0x1.3e9a6994p-34}}},
+    {{{0x8.fe1a1ec045f7418p-7L, 0x1.668c8620d86dp-69, 0x1.1fc343d8p-4, 0x1.17dd06p-41},
+      {0xf.f5e1115477cf85ep-4L, 0x1.34934f54c7714p-66, 0x1.febc222ap-1, 0x1.1df3e178p-34}}},
+    {{{0x9.fd658968baad4dcp-7L, -0x1.915299468b61dp-70, 0x1.3facb12ep-4, -0x1.d154ac9p-37},
+      {0xf.f381a094f7b771ap-4L, 0x1.79906d20d2f82p-70, 0x1.fe703412p-1, 0x1.3deddc68p-34}}},
+    {{{0xa.fc88fe885b9b5fdp-7L, -0x1.3c0afa4408919p-72, 0x1.5f911fd2p-4, -0x1.e919280cp-37},
+      {0xf.f0e261e439f57eap-4L, 0x1.58dbea0ed7f63p-66, 0x1.fe1c4c3cp-1, 0x1.0e7d5fa8p-34}}},
+    {{{0xb.fb808192a8720d8p-7L, -0x1.e973ffd7f2f8p-71, 0x1.7f701032p-4, 0x1.543906cp-38},
+      {0xf.ee035fbf35cda63p-4L, 0x1.02b535f8db594p-67, 0x1.fdc06bf8p-1, -0x1.9464b3ap-37}}},
+    {{{0xc.fa4816aae8fca4dp-7L, 0x1.6d7eac1dc16p-70, 0x1.9f4902d6p-4, -0x1.45c0d6ccp-37},
+      {0xf.eae4a5a1effff69p-4L, -0x1.da32d3e4be335p-67, 0x1.fd5c94b4p-1, 0x1.effff69p-36}}},
+    {{{0xd.f8dbc2b41c8ebd2p-7L, 0x1.841dea4cc7ca5p-70, 0x1.bf1b7856p-4, 0x1.0723af48p-37},
+      {0xf.e78640074cd88f5p-4L, 0x1.ebc368c35611bp-68, 0x1.fcf0c8p-1, 0x1.d33623d4p-34}}},
+    {{{0xe.f7378b60e672eafp-7L, 0x1.c74123a635643p-73, 0x1.dee6f16cp-4, 0x1.cce5d5ep-40},
+      {0xf.e3e83c68de4420fp-4L, -0x1.16ddc124bd7bdp-66, 0x1.fc7d078ep-1, -0x1.c86ef7c4p-34}}},
+    {{{0xf.f5577743771ae5p-7L, 0x1.a6a19c87e27e1p-70, 0x1.feaaeee8p-4, 0x1.bb8d728p-38},
+      {0xf.e00aa93eade9b6dp-4L, 0x1.e6a129df6f18dp-68, 0x1.fc015528p-1, -0x1.5216493p-36}}},
+    {{{0x8.799bc6eeb8e8bb1p-6L, -0x1.cbc6d87830d8cp-68, 0x1.0f3378dep-3, -0x1.471744fp-38},
+      {0xf.dbed95ff034aa44p-4L, -0x1.290584d2a7675p-66, 0x1.fb7db2cp-1, -0x1.f96ab78p-37}}},
+    {{{0x8.f869ebd7e757522p-6L, 0x1.abd9a2596d28cp-71, 0x1.1f0d3d7ap-3, 0x1.f9d5d488p-36},
+      {0xf.d791131e25e97abp-4L, 0x1.531ecc5d8974bp-66, 0x1.faf22264p-1, -0x1.da16855p-36}}},
+    {{{0x9.77142f255c47436p-6L, 0x1.787d108fd438dp-68, 0x1.2ee285e4p-3, 0x1.5711d0d8p-36},
+      {0xf.d2f5320e1b79021p-4L, -0x1.92c897419c219p-66, 0x1.fa5ea642p-1, -0x1.e486fdfp-36}}},
+    {{{0x9.f598962eb365a9p-6L, -0x1.4cca4c9a3782ap-68, 0x1.3eb312c6p-3, -0x1.4c9a57p-38},
+      {0xf.ce1a053e621438bp-4L, 0x1.b5831dba3117p-66, 0x1.f9c340a8p-1, -0x1.9debc75p-36}}},
+    {{{0xa.73f526e2f93d995p-6L, -0x1.89354fe340fbep-68, 0x1.4e7ea4dcp-3, 0x1.7c9ecca8p-37},
+      {0xf.c8ffa01ba680741p-4L, 0x1.f81658ac367f8p-66, 0x1.f91ff404p-1, -0x1.165fe2fcp-34}}},
+    {{{0xa.f227e7d09379521p-6L, 0x1.de7ce03b25149p-68, 0x1.5e44fcfap-3, 0x1.26f2a42p-39},
+      {0xf.c3a6170f767ac73p-4L, 0x1.758f666a750e8p-66, 0x1.f874c2e2p-1, -0x1.130a71ap-37}}},
+    {{{0xb.702ee02d26a5fffp-6L, -0x1.962e45c0e48c4p-69, 0x1.6e05dc06p-3, -0x1.6cad0008p-37},
+      {0xf.be0d7f7fef11e71p-4L, -0x1.56f11d502c257p-66, 0x1.f7c1affp-1, -0x1.0ee18fp-40}}},
+    {{{0xb.ee0817dd795a8adp-6L, 0x1.6a1c4792f8562p-68, 0x1.7dc102fcp-3, -0x1.4352ba98p-37},
+      {0xf.b835efcf670dd2dp-4L, -0x1.90186db968116p-68, 0x1.f706bdfap-1, -0x1.31e45a6p-37}}},
+    {{{0xc.6bb1977d54a1dbep-6L, 0x1.7674d11ab3899p-71, 0x1.8d7632fp-3, -0x1.55af121p-37},
+      {0xf.b21f7f5c156696bp-4L, 0x1.583fc5158bfafp-73, 0x1.f643efecp-1, -0x1.f54cb4a8p-35}}},
+    {{{0xc.e9296867618919cp-6L, 0x1.0f602c44df4fap-68, 0x1.9d252d0cp-3, 0x1.d862467p-36},
+      {0xf.abca467fb3cb8f2p-4L, -0x1.7cb07f138ae63p-67, 0x1.f57948dp-1, -0x1.30d1c38p-38}}},
+    {{{0xd.666d94bd03b2667p-6L, 0x1.f12a0a4c8561ep-68, 0x1.accdb298p-3, -0x1.7e26ccc8p-37},
+      {0xf.a5365e8f1d3ca28p-4L, -0x1.078928a25466dp-66, 0x1.f4a6cbd2p-1, -0x1.c586bbp-37}}},
+    {{{0xd.e37c276e30ccb38p-6L, 0x1.a56a7b0cab05dp-69, 0x1.bc6f84eep-3, -0x1.cf334c8p-38},
+      {0xf.9e63e1d9e8b6f6fp-4L, 0x1.714b5d72daf6dp-67, 0x1.f3cc7c3cp-1, -0x1.85d24244p-34}}},
+    {{{0xe.60532c4144d14f3p-6L, -0x1.a13790f8d6573p-70, 0x1.cc0a6588p-3, 0x1.44d14f3p-38},
+      {0xf.9752eba9fff6b99p-4L, -0x1.ef5054953ead6p-66, 0x1.f2ea5d76p-1, -0x1.8002519cp-34}}},
+    {{{0xe.dcf0afdad2e7d9ap-6L, 0x1.df2933903e1b3p-69, 0x1.db9e15fcp-3, -0x1.4b460998p-36},
+      {0xf.90039843324f9b9p-4L, 0x1.0105b06612db3p-66, 0x1.f2007308p-1, 0x1.9927cdc8p-35}}},
+    {{{0xf.5952bfc572d15e8p-6L, 0x1.f950a8d315746p-69, 0x1.eb2a57f8p-3, 0x1.5cb457ap-36},
+      {0xf.887604e2c39dbb2p-4L, 0x1.c9d8b04a0b34fp-69, 0x1.f10ec09cp-1, 0x1.61cedd9p-35}}},
+    {{{0xf.d5776a798abb5d4p-6L, 0x1.3bd7b8e6a3d16p-68, 0x1.faaeed5p-3, -0x1.9d5128bp-36},
+      {0xf.80aa4fbef750ba8p-4L, -0x1.f0b30d1a81ac2p-66, 0x1.f01549f8p-1, -0x1.08af458p-36}}},
+    {{{0x8.28ae5fb28aadcc9p-5L, -0x1.853bfb1d8ee45p-69, 0x1.0515cbf6p-2, 0x1.4556e648p-36},
+      {0xf.78a098069792dabp-4L, -0x1.0d846f69b920fp-66, 0x1.ef1413p-1, 0x1.a5e4b6acp-34}}},
+    {{{0x8.66806779b21acc1p-5L, -0x1.850649f15a3dep-67, 0x1.0cd00cfp-2, -0x1.93794cfcp-35},
+      {0xf.7058fde0788dfc8p-4L, 0x1.6e3fa21e2793dp-70, 0x1.ee0b1fbcp-1, 0x1.e237f2p-38}}},
+    {{{0x8.a430d54a6ef5641p-5L, 0x1.df92927a971dp-67, 0x1.14861aaap-2, -0x1.6442a6fcp-35},
+      {0xf.67d3a26af7d07aap-4L, 0x1.2f5b50abe3002p-66, 0x1.ecfa744ep-1, -0x1.420be158p-34}}},
+    {{{0x8.e1beb2635c3b28cp-5L, 0x1.dbf8373fd1ff9p-70, 0x1.1c37d64cp-2, 0x1.ae1d946p-36},
+      {0xf.5f10a7bb77d3dfap-4L, 0x1.83b516af084fp-69, 0x1.ebe214f8p-1, -0x1.220b0818p-34}}},
+    {{{0x9.1f29088d579ad62p-5L, -0x1.00669dfe30bcap-69, 0x1.23e52112p-2, -0x1.543294fp-36},
+      {0xf.561030ddd7a7896p-4L, 0x1.d53e94658ca43p-69, 0x1.eac2061cp-1, -0x1.142c3b5p-35}}},
+    {{{0x9.5c6ee21f5a4f915p-5L, 0x1.4e267cb601a8dp-67, 0x1.2b8ddc44p-2, -0x1.4b60dd6p-38},
+      {0xf.4cd261d3e6c15bbp-4L, 0x1.b4e43ac318695p-67, 0x1.e99a4c3ap-1, 0x1.f360add8p-35}}},
+    {{{0x9.998f4a024fc3bc2p-5L, -0x1.a4a5f9e7e9cd7p-67, 0x1.3331e94p-2, 0x1.27e1de1p-36},
+      {0xf.43575f94d4f6b27p-4L, 0x1.7afdbb58a6953p-67, 0x1.e86aebf2p-1, 0x1.353dac9cp-34}}},
+    {{{0x9.d6894bb4e9ec004p-5L, 0x1.eaa8243c1cd39p-70, 0x1.3ad12976p-2, 0x1.3a7b001p-35},
+      {0xf.399f500c9e9fd38p-4L, -0x1.459aa3670951ep-66, 0x1.e733ea02p-1, -0x1.b0b0164p-35}}},
+    {{{0xa.135bf34f734b41fp-5L, -0x1.c75705c59f5e6p-68, 0x1.426b7e6ap-2, -0x1.19697c2p-38},
+      {0xf.2faa5a1b74e82fdp-4L, 0x1.87e817e45dcep-66, 0x1.e5f54b44p-1, -0x1.22c5f40cp-34}}},
+    {{{0xa.50064d879e90304p-5L, 0x1.dd35d84756416p-67, 0x1.4a00c9bp-2, 0x1.e7a40c1p-35},
+      {0xf.2578a595224dd2ep-4L, 0x1.afe8bacbe6732p-66, 0x1.e4af14b2p-1, 0x1.489374b8p-34}}},
+    {{{0xa.8c8767b453bd367p-5L, -0x1.4755088786668p-67, 0x1.5190ecf6p-2, 0x1.14ef4d9cp-35},
+      {0xf.1b0a5b406b526d9p-4L, -0x1.e4ea80548dcbdp-66, 0x1.e3614b68p-1, 0x1.ad49b64p-38}}},
+    {{{0xa.c8de4fd17acb97cp-5L, 0x1.d2eb0ff832b91p-67, 0x1.591bc9fap-2, 0x1.7acb97cp-37},
+      {0xf.105fa4d66b607a6p-4L, 0x1.f5138109c9481p-66, 0x1.e20bf49ap-1, 0x1.9ad81e98p-34}}},
+    {{{0xb.050a1483c3ba8d9p-5L, -0x1.3fa2bb7664888p-73, 0x1.60a1429p-2, 0x1.e1dd46c8p-36},
+      {0xf.0578ad01ede708p-4L, -0x1.718fd88e519edp-66, 0x1.e0af15ap-1, 0x1.ede708p-36}}},
+    {{{0xb.4109c51c6bfb44fp-5L, -0x1.2404889559c51p-69, 0x1.682138a4p-2, -0x1.ca025d88p-36},
+      {0xe.fa559f5ec3aec3ap-4L, 0x1.3ac0cc649e28bp-66, 0x1.df4ab3ecp-1, -0x1.3c513c6p-36}}},
+    {{{0xb.7cdc719d012aa85p-5L, 0x1.e0a774ed069b2p-67, 0x1.6f9b8e34p-2, -0x1.7f6aabd8p-36},
+      {0xe.eef6a879146af0cp-4L, -0x1.91a857457d4fdp-70, 0x1.ddded51p-1, -0x1.bae543dp-34}}},
+    {{{0xb.b8812abb2109e91p-5L, 0x1.4a33ad124c6f3p-67, 0x1.77102558p-2, -0x1.37bd85bcp-35},
+      {0xe.e35bf5ccac89053p-4L, -0x1.937112465962ep-67, 0x1.dc6b7ebap-1, -0x1.a9bb7d68p-35}}},
+    {{{0xb.f3f701e436a6c94p-5L, -0x1.de6d5fad78eeap-67, 0x1.7e7ee03cp-2, 0x1.0da9b25p-35},
+      {0xe.d785b5c44741b45p-4L, -0x1.b0ea50d18b31dp-66, 0x1.daf0b6b8p-1, 0x1.11d06d14p-34}}},
+    {{{0xc.2f3d094134a4b15p-5L, -0x1.f8b250298fe0dp-67, 0x1.85e7a128p-2, 0x1.34a4b15p-37},
+      {0xe.cb7417b8d4ee3ffp-4L, -0x1.e42a2dfc62adcp-67, 0x1.d96e82f8p-1, -0x1.cac47004p-34}}},
+    {{{0xc.6a5253ba4c97a89p-5L, 0x1.01753b3192ec5p-67, 0x1.8d4a4a78p-2, -0x1.6cda15dcp-35},
+      {0xe.bf274bf0bda4f62p-4L, 0x1.11f95a824d89ap-66, 0x1.d7e4e97ep-1, 0x1.7b49ec4p-37}}},
+    {{{0xc.a535f4faa36252cp-5L, 0x1.8f60cbe054205p-67, 0x1.94a6beap-2, -0x1.57276b5p-35},
+      {0xe.b29f839f201fd14p-4L, -0x1.1b21a5f61ba56p-66, 0x1.d653f074p-1, -0x1.bfc05d8p-37}}},
+    {{{0xc.dfe701740288214p-5L, -0x1.c65cdf4f5c05ap-68, 0x1.9bfce02ep-2, 0x1.00a2085p-35},
+      {0xe.a5dcf0e30cf03e7p-4L, -0x1.a2443d384f66cp-66, 0x1.d4bb9e1cp-1, 0x1.86781f38p-35}}},
+    {{{0xd.1a648e628664f2ep-5L, 0x1.de3895e62666fp-67, 0x1.a34c91ccp-2, 0x1.4332797p-36},
+      {0xe.98dfc6c6be031e6p-4L, 0x1.ba611397ba315p-69, 0x1.d31bf8d8p-1, 0x1.af80c798p-34}}},
+    {{{0xd.54adb1d0493b69dp-5L, 0x1.b053b0ff1fcf3p-67, 0x1.aa95b63ap-2, 0x1.24eda74p-39},
+      {0xe.8ba8393eca7821bp-4L, -0x1.6a709f2db927cp-66, 0x1.d1750728p-1, -0x1.3587de5p-36}}},
+    {{{0xd.8ec182990b0b4a4p-5L, -0x1.2165ccfa8c9d7p-67, 0x1.b1d83054p-2, -0x1.bd3d2d7p-35},
+      {0xe.7e367d2956cfb17p-4L, -0x1.2557b86af98ccp-66, 0x1.cfc6cfa6p-1, -0x1.aa4c13a4p-34}}},
+    {{{0xd.c89f186dd621439p-5L, -0x1.5a5ed87fe1657p-69, 0x1.b913e30ep-2, -0x1.14ef5e38p-36},
+      {0xe.708ac84d4172a3ep-4L, 0x1.39bb31109a14fp-67, 0x1.ce11590ap-1, -0x1.5f46ae1p-35}}},
+    {{{0xe.02458bd8a05191ap-5L, -0x1.98a8160597e66p-73, 0x1.c048b17cp-2, -0x1.d7eb9b98p-35},
+      {0xe.62a551594b970a7p-4L, 0x1.c2c5750753039p-66, 0x1.cc54aa2cp-1, -0x1.ad1a3d64p-34}}},
+    {{{0xe.3bb3f63fe8cef0ap-5L, 0x1.d65cb854fb395p-67, 0x1.c7767ec8p-2, -0x1.7310f6p-41},
+      {0xe.54864fe33e8575dp-4L, -0x1.50290bc68c394p-66, 0x1.ca90c9fcp-1, 0x1.9f42bae8p-35}}},
+    {{{0xe.74e971ea528f6dp-5L, 0x1.baf6928eb3fbp-68, 0x1.ce9d2e3ep-2, -0x1.6b5c24cp-35},
+      {0xe.462dfc670d421abp-4L, 0x1.e8d0ac8091479p-67, 0x1.c8c5bf8cp-1, 0x1.c35086acp-34}}},
+    {{{0xe.ade51a023b30a51p-5L, 0x1.2253afe14e3bdp-67, 0x1.d5bca34p-2, 0x1.1d985288p-36},
+      {0xe.379c9045f29d518p-4L, -0x1.dbfbaadb41efdp-67, 0x1.c6f39208p-1, 0x1.7ca7546p-34}}},
+    {{{0xe.e6a60a994e4d21bp-5L, -0x1.9c8f4701330cap-67, 0x1.dcd4c154p-2, -0x1.ac6cb794p-35},
+      {0xe.28d245c58baef72p-4L, 0x1.12f11955e001ep-67, 0x1.c51a48b8p-1, 0x1.62ebbdc8p-34}}},
+    {{{0xf.1f2b60ac153477bp-5L, -0x1.2084267e23c74p-68, 0x1.e3e56c16p-2, -0x1.f565c428p-36},
+      {0xe.19cf580eeec046bp-4L, -0x1.7af74162dfe05p-66, 0x1.c339eb02p-1, -0x1.113fb95p-36}}},
+    {{{0xf.57743a2582f7f44p-5L, -0x1.368793604f909p-67, 0x1.eaee8744p-2, 0x1.60bdfd1p-35},
+      {0xe.0a94032dbea7ceep-4L, -0x1.088989741414ap-66, 0x1.c1528066p-1, -0x1.20ac189p-35}}},
+    {{{0xf.8f7fb5e27cbda2ep-5L, 0x1.097c53a92dfd9p-67, 0x1.f1eff6bcp-2, 0x1.3e5ed17p-36},
+      {0xd.fb20840f3a9b36fp-4L, 0x1.eb8b1454d0a24p-66, 0x1.bf641082p-1, -0x1.8ac9922p-37}}},
+    {{{0xf.c74cf3b55e4b8cfp-5L, -0x1.abd434bfd72f7p-68, 0x1.f8e99e76p-2, 0x1.5792e33cp-35},
+      {0xd.eb7518814a7a932p-4L, -0x1.10cddcfbd8cbp-66, 0x1.bd6ea31p-1, 0x1.4a7a932p-36}}},
+    {{{0xf.fedb14697abd1f5p-5L, -0x1.59b45be925753p-67, 0x1.ffdb628ep-2, -0x1.a150b82cp-35},
+      {0xd.db91ff318799173p-4L, -0x1.0b6eb4bd71dd8p-66, 0x1.bb723fe6p-1, 0x1.8799173p-36}}},
+    {{{0x8.1b149ce34caa5a5p-4L, -0x1.9af072f602b29p-68, 0x1.0362939cp-1, 0x1.a6552d28p-35},
+      {0xd.cb7777ac4207051p-4L, 0x1.a3cc78fade034p-66, 0x1.b96eeef6p-1, -0x1.defc7d78p-35}}},
+    {{{0x8.369b434a372da7fp-4L, -0x1.28dd6380724c8p-66, 0x1.06d3686ap-1, -0x1.72349604p-34},
+      {0xd.bb25c25b8260c15p-4L, -0x1.23086ce26cdc9p-69, 0x1.b764b84cp-1, -0x1.1f67cfacp-34}}},
+    {{{0x8.52010f4f0800521p-4L, 0x1.bc5ec6eb0a3aap-67, 0x1.0a4021eap-1, -0x1.efff5bep-37},
+      {0xd.aa9d20860827064p-4L, -0x1.0d71fb0bd50b3p-71, 0x1.b553a41p-1, 0x1.8209c19p-34}}},
+    {{{0x8.6d45935ab396cb5p-4L, -0x1.bde17dd211ab1p-68, 0x1.0da8b26cp-1, -0x1.531a4d2cp-34},
+      {0xd.99ddd44e44a43d5p-4L, -0x1.5ae2e09356fdfp-67, 0x1.b33bba8ap-1, -0x1.bb5bc2bp-36}}},
+    {{{0x8.8868625b4e1dbb2p-4L, 0x1.8998809981129p-67, 0x1.110d0c4cp-1, -0x1.2c789138p-34},
+      {0xd.88e820b1526311ep-4L, -0x1.54f0821f9f2b3p-67, 0x1.b11d0416p-1, 0x1.526311ep-36}}},
+    {{{0x8.a3690fc5bfc11cp-4L, -0x1.ab28763195ebbp-66, 0x1.146d21f8p-1, 0x1.6ff047p-34},
+      {0xd.77bc4985e93a608p-4L, -0x1.b13cba37ca21dp-67, 0x1.aef7893p-1, 0x1.7a4e982p-34}}},
+    {{{0x8.be472f9776d809bp-4L, -0x1.a8efd1db78538p-69, 0x1.17c8e5f2p-1, 0x1.ddb6026cp-34},
+      {0xd.665a937b4ef2b1fp-4L, 0x1.b546eb5b66229p-66, 0x1.accb527p-1, -0x1.2c435384p-34}}},
+    {{{0x8.d902565817ee784p-4L, -0x1.90c70cbb5fe8p-66, 0x1.1b204accp-1, -0x1.fa0461fp-34},
+      {0xd.54c3441844897fdp-4L, -0x1.c1eb03e6a8391p-66, 0x1.aa986884p-1, -0x1.eedda00cp-34}}},
+    {{{0x8.f39a191b2ba6123p-4L, -0x1.7016c2f8a97p-66, 0x1.1e734324p-1, -0x1.35167b74p-34},
+      {0xd.42f6a1b9f0168cep-4L, -0x1.f9c7a1386e4dap-69, 0x1.a85ed438p-1, -0x1.83fa5cc8p-34}}},
+    {{{0x9.0e0e0d81ca67879p-4L, 0x1.b324b23aa30ap-66, 0x1.21c1c1bp-1, 0x1.ca67879p-36},
+      {0xd.30f4f392c357abp-4L, 0x1.98717ea29f66dp-66, 0x1.a61e9e72p-1, 0x1.61abd58p-35}}},
+    {{{0x9.285dc9bc45dd9eap-4L, 0x1.e8122bde672cep-67, 0x1.250bb938p-1, -0x1.dd1130bp-35},
+      {0xd.1ebe81a95ee752ep-4L, 0x1.2289af34cb5bap-66, 0x1.a3d7d036p-1, -0x1.a8462b48p-34}}},
+    {{{0x9.4288e48bd0335fcp-4L, 0x1.07132f4a48126p-66, 0x1.28511c92p-1, -0x1.0bf3281p-34},
+      {0xd.0c5394d77222819p-4L, 0x1.7895cdb00d5d2p-66, 0x1.a18a729ap-1, 0x1.dc88a064p-34}}},
+    {{{0x9.5c8ef544210ec0cp-4L, -0x1.b8ed90b557d86p-66, 0x1.2b91dea8p-1, 0x1.0843b03p-34},
+      {0xc.f9b476c897c25c6p-4L, -0x1.0062bc8b033dcp-66, 0x1.9f368edap-1, -0x1.da0f68e8p-34}}},
+    {{{0x9.766f93cd18413a7p-4L, -0x1.540f8c0e40f5dp-66, 0x1.2ecdf27ap-1, -0x1.73df62c8p-35},
+      {0xc.e6e171f92f2e27fp-4L, 0x1.9112993f62207p-67, 0x1.9cdc2e4p-1, -0x1.b4347604p-34}}},
+    {{{0x9.902a58a45e27bedp-4L, 0x1.a104ad09ad9d8p-66, 0x1.32054b14p-1, 0x1.1789efb4p-34},
+      {0xc.d3dad1b5328a2e4p-4L, 0x1.67e64fd3d4422p-66, 0x1.9a7b5a36p-1, 0x1.4ca28b9p-34}}},
+    {{{0x9.a9bedcdf01b38dap-4L, -0x1.b030a1f7e1f88p-66, 0x1.3537db9cp-1, -0x1.fc98e4cp-37},
+      {0xc.c0a0e21709883a4p-4L, -0x1.feddc3dcbf024p-73, 0x1.98141c42p-1, 0x1.c2620e9p-34}}},
+    {{{0x9.c32cba2b14156efp-4L, 0x1.495b13e15e647p-70, 0x1.38659746p-1, -0x1.3afaa444p-34},
+      {0xc.ad33f00658fe5e8p-4L, 0x1.025de079d335p-67, 0x1.95a67ep-1, 0x1.963f97ap-34}}},
+    {{{0x9.dc738ad14204e69p-4L, -0x1.94e9f4bc1e9f6p-66, 0x1.3b8e715ap-1, 0x1.4204e69p-36},
+      {0xc.99944936cf48c89p-4L, 0x1.1ff93fe64b3dep-68, 0x1.93328926p-1, 0x1.b3d23224p-34}}},
+    {{{0x9.f592e9b66a9cf9p-4L, 0x1.a8f1ea8f04066p-66, 0x1.3eb25d36p-1, 0x1.9aa73e4p-34},
+      {0xc.85c23c26ed7b6fp-4L, 0x1.4ef546c479297p-68, 0x1.90b84784p-1, 0x1.bb5edbcp-34}}},
+    {{{0xa.0e8a725d33c828cp-4L, 0x1.1fa50fd9e9a16p-68, 0x1.41d14e4cp-1, -0x1.661bebap-35},
+      {0xc.71be181ecd6875dp-4L, -0x1.d25a9ea5fc336p-68, 0x1.8e37c304p-1, -0x1.32978a3p-36}}},
+    {{{0xa.2759c0e79c35582p-4L, 0x1.49f0cad57d501p-66, 0x1.44eb381cp-1, 0x1.e70d5608p-34},
+      {0xc.5d882d2ee48030cp-4L, 0x1.f01f4a3a6078dp-66, 0x1.8bb105a6p-1, -0x1.1b7fcf4p-36}}},
+    {{{0xa.400072188acf49dp-4L, -0x1.4a7463ed0fe3ep-67, 0x1.48000e44p-1, -0x1.dd4c2d8cp-34},
+      {0xc.4920cc2ec38fb89p-4L, 0x1.b38827db08885p-68, 0x1.89241986p-1, -0x1.3c70477p-36}}},
+    {{{0xa.587e23555bb0808p-4L, 0x1.b40ae7198b375p-66, 0x1.4b0fc46ap-1, 0x1.56ec202p-34},
+      {0xc.348846bbd363134p-4L, -0x1.c007500588bb2p-66, 0x1.869108d8p-1, -0x1.0b273b3p-34}}},
+    {{{0xa.70d272a76a8d4b7p-4L, -0x1.2f89b7c76a246p-67, 0x1.4e1a4e54p-1, 0x1.daa352dcp-34},
+      {0xc.1fbeef380e4ffddp-4L, 0x1.6984fb21c8bd9p-66, 0x1.83f7dde8p-1, -0x1.fc6c008cp-34}}},
+    {{{0xa.88fcfebd9a8dd48p-4L, -0x1.d0c3891061dbcp-68, 0x1.511f9fd8p-1, -0x1.32b915cp-35},
+      {0xc.0ac518c8b6ae711p-4L, -0x1.172170451bcd4p-66, 0x1.8158a31ap-1, -0x1.d25463bcp-34}}},
+    {{{0xa.a0fd66eddb92123p-4L, 0x1.61429069c88dcp-67, 0x1.541facdep-1, -0x1.1236f6e8p-35},
+      {0xb.f59b17550a44068p-4L, 0x1.d65a4a5959f3dp-66, 0x1.7eb362eap-1, 0x1.429101ap-34}}},
+    {{{0xa.b8d34b36acd9872p-4L, 0x1.0ed343ec65d7ep-68, 0x1.571a6966p-1, 0x1.ab3661c8p-34},
+      {0xb.e0413f84f2a771cp-4L, 0x1.85251aa232fd3p-66, 0x1.7c0827fp-1, 0x1.3ca9dc7p-34}}},
+    {{{0xa.d07e4c409d08c5p-4L, -0x1.715bea113d4f7p-66, 0x1.5a0fc988p-1, 0x1.3a118ap-37},
+      {0xb.cab7e6bfb2a14aap-4L, -0x1.3b74ea2d7225p-66, 0x1.7956fcd8p-1, -0x1.357ad58p-38}}},
+    {{{0xa.e7fe0b5fc786b2ep-4L, -0x1.a6478a543afd7p-66, 0x1.5cffc16cp-1, -0x1.c3ca69p-39},
+      {0xb.b4ff632a908f73fp-4L, -0x1.f573e31a31336p-67, 0x1.769fec66p-1, -0x1.5bdc2304p-34}}},
+    {{{0xa.ff522a954f2ba17p-4L, -0x1.310811df48e6p-67, 0x1.5fea4552p-1, 0x1.53cae85cp-34},
+      {0xb.9f180ba77dd0751p-4L, 0x1.8a384d6a5420ap-66, 0x1.73e30174p-1, 0x1.df741d44p-34}}},
+    {{{0xb.167a4c90d63c424p-4L, 0x1.33d524edf308fp-66, 0x1.62cf4992p-1, 0x1.ac78848p-37},
+      {0xb.890237d3bb3c285p-4L, -0x1.27ad7eb1bfa5p-66, 0x1.712046fap-1, 0x1.dd9e1428p-35}}},
+    {{{0xb.2d7614b1f3aaa25p-4L, -0x1.06948efac40f2p-67, 0x1.65aec296p-1, 0x1.f3aaa25p-36},
+      {0xb.72be40067aaf2cp-4L, 0x1.436f6de8530f6p-66, 0x1.6e57c8p-1, 0x1.9eabcbp-34}}},
+    {{{0xb.44452709a597529p-4L, 0x1.644dd950d2967p-70, 0x1.6888a4e2p-1, -0x1.969a2b5cp-34},
+      {0xb.5c4c7d4f7dae916p-4L, -0x1.4e1e4cc2d396ep-66, 0x1.6b898faap-1, -0x1.04a2dd4p-37}}},
+    {{{0xb.5ae7285bc10cf51p-4L, 0x1.5d4e11fa3e2dfp-66, 0x1.6b5ce50cp-1, -0x1.0fbcc2bcp-34},
+      {0xb.45ad4975b1294cbp-4L, -0x1.1ad985f89b86fp-67, 0x1.68b5a92ep-1, 0x1.6c4a532cp-34}}},
+    {{{0xb.715bbe205ef06f2p-4L, -0x1.ca615feb54c5cp-66, 0x1.6e2b77c4p-1, 0x1.7bc1bc8p-38},
+      {0xb.2ee0fef5c65cf9ap-4L, 0x1.f25c6641c45ap-69, 0x1.65dc1fdep-1, 0x1.71973e68p-34}}},
 };
 
 // π/2 in three parts for k < 2^21: k * P1 and k * P2 are exact.
@@ -330,8 +332,10 @@ struct Reduced {
     // Estrin's scheme: shorter dependency chains than Horner's.
     const Extended r2 = d.rh * d.rh + 2 * d.rh * yl;
     const Extended r4 = r2 * r2;
-    d.cm1 = -0.5L * r2 + r4 * (1 / 24.0L - r2 * (1 / 720.0L));
-    d.sr = d.rh * (r2 * (-1 / 6.0L) + r4 * (1 / 120.0L - r2 * (1 / 5040.0L)));
+    // Coefficients past the first of each series are doubles: their terms are
+    // below 2^-36 and 2^-46.
+    d.cm1 = -0.5L * r2 + r4 * (1 / 24.0 - r2 * (1 / 720.0));
+    d.sr = d.rh * (r2 * (-1 / 6.0L) + r4 * (1 / 120.0 - r2 * (1 / 5040.0)));
     return d;
 }
 
@@ -339,8 +343,8 @@ struct Reduced {
 // for sin, P = cos a, Q = -sin a for cos; q is Q's entry, qSign its sign.
 [[gnu::always_inline]] inline DD Kernel(const Reduced& d, const Value& p, const Value& q,
                                         Extended qSign) {
-    const Extended qTop = qSign * q.top, qMid = qSign * q.mid;
-    const Extended qHi = qSign * q.hi, qLo = qSign * q.lo;
+    const Extended qTop = qSign * q.top, qMid = qSign * q.mid, qLo = qSign * q.lo;
+    const Extended qHi = qTop + qMid;   // exact
     const Extended prod = qTop * d.r1;  // exact: 32 by 32 bits
     const DD h = FastTwoSum(p.hi, prod);
     const Extended small =
@@ -350,12 +354,6 @@ struct Reduced {
 
 inline DD SinKernel(const Reduced& d) {
     return Kernel(d, d.t->f[0], d.t->f[1], 1);
-}
-
-// cos(a + r) to about 2^-62, for the Newton steps.
-inline Extended CosRough(const Reduced& d) {
-    const Value &s = d.t->f[0], &c = d.t->f[1];
-    return c.hi + (c.hi * d.cm1 - s.hi * (d.rh + d.sr));
 }
 
 // ---- double-__float128 arithmetic for the last resort
@@ -506,25 +504,33 @@ namespace {
     if (x == -1) return {kPiHi, kPiLo, 0x1p-126L};
     // acos x = π/2 - asin x for |x| <= 1/2, else 2 asin s with s = sqrt((1 -
     // |x|)/2), reflected about π/2 for x < 0. z = asin s by one Newton step
-    // from a double: z = z0 - (sin z0 - s) / cos z0.
+    // from a double z0: z = z0 - (sin z0 - s) / cos z. The step is below
+    // 2^-50 z, so cos z = sqrt(1 - s^2) in double serves, and it does not wait
+    // for sin z0.
     DD s;
+    double sd, cd;  // s and cos z
     if (ax <= 0.5L) {
         s = {ax, 0};
+        sd = static_cast<double>(ax);
+        cd = std::sqrt(1 - sd * sd);
     } else {
         const Extended t = (1 - ax) * 0.5L;  // exact
+        const double td = static_cast<double>(t);
+        sd = std::sqrt(td);
+        cd = std::sqrt(1 - td);
         const Extended sh = std::sqrt(t);
         const DD sq = TwoProd(sh, sh);
-        s = {sh, ((t - sq.hi) - sq.lo) / (2 * sh)};  // s to about 2^-125
+        // The correction is below 2^-64 sh and needs only a few bits.
+        s = {sh, ((t - sq.hi) - sq.lo) * static_cast<Extended>(0.5 / sd)};  // to 2^-112
     }
-    const Extended z0 = std::asin(static_cast<double>(s.hi));
-    const Reduced d = Split128(z0, 0);
-    const DD sinz = SinKernel(d);
-    // sin z0 - s.hi is exact for z0 within a factor of two; the error bound
-    // covers the rest through d itself.
-    const Extended dz = ((sinz.hi - s.hi) + (sinz.lo - s.lo)) / CosRough(d);
-    // Kernel error over cos z0 >= 0.86, Newton's tan(z) e^2/2 <= 0.3 dz^2 plus
-    // slack, roundings of dz and of the square root.
-    Extended err = kKernelError * 1.2L * z0 + dz * dz + 0x1p-61L * Abs(dz) + 0x1p-118L * z0;
+    const Extended z0 = std::asin(sd);
+    const DD sinz = SinKernel(Split128(z0, 0));
+    // sin z0 - s.hi is exact for z0 within a factor of two of z; the bound
+    // covers the rest through dz itself.
+    const Extended dz = ((sinz.hi - s.hi) + (sinz.lo - s.lo)) * static_cast<Extended>(1 / cd);
+    // Kernel error over cos z >= 0.86; Newton's tan(z) e^2/2 and the derivative
+    // taken at z, not z0, within 2 dz^2; the roundings of dz and of s.
+    Extended err = kKernelError * 1.2L * z0 + 2 * dz * dz + 0x1p-49L * Abs(dz) + 0x1p-110L * z0;
     DD v;
     if (ax <= 0.5L) {
         const Extended sz0 = x < 0 ? -z0 : z0, sdz = x < 0 ? -dz : dz;
