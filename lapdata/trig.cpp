@@ -317,6 +317,8 @@ struct Reduced {
     Extended sr;   // sin r - r
 };
 
+// WithLow: yl may be nonzero (x * 0 does not fold away without fast-math).
+template <bool WithLow>
 [[gnu::always_inline]] inline Reduced Split128(Extended yh, Extended yl) {
     const Extended i = (yh * 128 + kRound) - kRound;
     Reduced d;
@@ -330,7 +332,7 @@ struct Reduced {
     d.r2 = d.rh - d.r1;
     d.yl = yl;
     // Estrin's scheme: shorter dependency chains than Horner's.
-    const Extended r2 = d.rh * d.rh + 2 * d.rh * yl;
+    const Extended r2 = WithLow ? d.rh * d.rh + 2 * d.rh * yl : d.rh * d.rh;
     const Extended r4 = r2 * r2;
     // Coefficients past the first of each series are doubles: their terms are
     // below 2^-36 and 2^-46.
@@ -341,19 +343,16 @@ struct Reduced {
 
 // f(a + r) = P + Q r + P (cos r - 1) + Q (sin r - r) with P = sin a, Q = cos a
 // for sin, P = cos a, Q = -sin a for cos; q is Q's entry, qSign its sign.
+template <bool WithLow>
 [[gnu::always_inline]] inline DD Kernel(const Reduced& d, const Value& p, const Value& q,
                                         Extended qSign) {
     const Extended qTop = qSign * q.top, qMid = qSign * q.mid, qLo = qSign * q.lo;
     const Extended qHi = qTop + qMid;   // exact
     const Extended prod = qTop * d.r1;  // exact: 32 by 32 bits
     const DD h = FastTwoSum(p.hi, prod);
-    const Extended small =
-        ((qTop * d.r2 + qMid * d.rh) + (qHi * d.yl + qLo * d.rh)) + (p.lo + qHi * d.sr);
+    const Extended lows = WithLow ? qHi * d.yl + qLo * d.rh : qLo * d.rh;
+    const Extended small = ((qTop * d.r2 + qMid * d.rh) + lows) + (p.lo + qHi * d.sr);
     return FastTwoSum(h.hi, (p.hi * d.cm1 + h.lo) + small);
-}
-
-inline DD SinKernel(const Reduced& d) {
-    return Kernel(d, d.t->f[0], d.t->f[1], 1);
 }
 
 // ---- double-__float128 arithmetic for the last resort
@@ -487,8 +486,8 @@ namespace {
     // cos(kπ/2 + y) is cos y, -sin y, -cos y, sin y for k mod 4 = 0 to 3.
     const bool odd = k & 1;
     const bool negate = (((k + 1) & 2) != 0) != (odd && negY);
-    const Reduced d = Split128(yh, yl);
-    const DD v = Kernel(d, d.t->f[odd ? 0 : 1], d.t->f[odd ? 1 : 0], odd ? 1 : -1);
+    const Reduced d = Split128<true>(yh, yl);
+    const DD v = Kernel<true>(d, d.t->f[odd ? 0 : 1], d.t->f[odd ? 1 : 0], odd ? 1 : -1);
     return {negate ? -v.hi : v.hi, negate ? -v.lo : v.lo, kKernelError * Abs(v.hi) + redErr};
 }
 
@@ -505,26 +504,29 @@ namespace {
     // acos x = π/2 - asin x for |x| <= 1/2, else 2 asin s with s = sqrt((1 -
     // |x|)/2), reflected about π/2 for x < 0. z = asin s by one Newton step
     // from a double z0: z = z0 - (sin z0 - s) / cos z. The step is below
-    // 2^-50 z, so cos z = sqrt(1 - s^2) in double serves, and it does not wait
-    // for sin z0.
-    DD s;
-    double sd, cd;  // s and cos z
-    if (ax <= 0.5L) {
-        s = {ax, 0};
+    // 2^-50 z, so cos z = sqrt(1 - s^2) in double serves. The doubles and the
+    // call come first: no x87 register survives a call.
+    const bool outer = ax > 0.5L;
+    const Extended t = (1 - ax) * 0.5L;  // exact for |x| >= 1/2
+    double sd, cd;                       // s and cos z
+    if (!outer) {
         sd = static_cast<double>(ax);
         cd = std::sqrt(1 - sd * sd);
     } else {
-        const Extended t = (1 - ax) * 0.5L;  // exact
         const double td = static_cast<double>(t);
         sd = std::sqrt(td);
         cd = std::sqrt(1 - td);
+    }
+    const Extended z0 = std::asin(sd);
+    DD s{ax, 0};
+    if (outer) {
         const Extended sh = std::sqrt(t);
         const DD sq = TwoProd(sh, sh);
         // The correction is below 2^-64 sh and needs only a few bits.
         s = {sh, ((t - sq.hi) - sq.lo) * static_cast<Extended>(0.5 / sd)};  // to 2^-112
     }
-    const Extended z0 = std::asin(sd);
-    const DD sinz = SinKernel(Split128(z0, 0));
+    const Reduced d = Split128<false>(z0, 0);
+    const DD sinz = Kernel<false>(d, d.t->f[0], d.t->f[1], 1);
     // sin z0 - s.hi is exact for z0 within a factor of two of z; the bound
     // covers the rest through dz itself.
     const Extended dz = ((sinz.hi - s.hi) + (sinz.lo - s.lo)) * static_cast<Extended>(1 / cd);
@@ -532,7 +534,7 @@ namespace {
     // taken at z, not z0, within 2 dz^2; the roundings of dz and of s.
     Extended err = kKernelError * 1.2L * z0 + 2 * dz * dz + 0x1p-49L * Abs(dz) + 0x1p-110L * z0;
     DD v;
-    if (ax <= 0.5L) {
+    if (!outer) {
         const Extended sz0 = x < 0 ? -z0 : z0, sdz = x < 0 ? -dz : dz;
         const DD h = TwoSum(kPio2Hi, -sz0);
         v = FastTwoSum(h.hi, h.lo + (kPio2Lo + sdz));

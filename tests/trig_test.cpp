@@ -16,7 +16,7 @@ namespace {
 
 // The sanitizer build runs the same sets, thinned.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr int kThin = 10;
+constexpr int kThin = 4;
 #else
 constexpr int kThin = 1;
 #endif
@@ -132,6 +132,7 @@ constexpr Extended kDegree = 3.1415926535897932384626433832795029L / 180;
 
 struct Tally {
     long args = 0, wrong = 0, slow = 0, libm = 0, boundChecked = 0, boundBroken = 0;
+    long doubleQuad = 0;  // of the slow ones, those that libquadmath left undecided
     double worst = 0;
 };
 
@@ -142,6 +143,7 @@ Tally Sweep(const char* fn, Extended (*ours)(Extended), long double (*libm)(long
     Mpfr mpfr;
     Tally t;
     const auto slowBefore = trig_detail::SlowPathCount();
+    const auto doubleQuadBefore = trig_detail::DoubleQuadCount();
     int shown = 0;
     for (const Extended x : set.make()) {
         ++t.args;
@@ -164,6 +166,7 @@ Tally Sweep(const char* fn, Extended (*ours)(Extended), long double (*libm)(long
         }
     }
     t.slow = static_cast<long>(trig_detail::SlowPathCount() - slowBefore);
+    t.doubleQuad = static_cast<long>(trig_detail::DoubleQuadCount() - doubleQuadBefore);
     t.worst = mpfr.worst;
     std::printf("%-7s %-44s %7ld args %5ld slow path, %6ld libm differs\n", fn, set.name, t.args,
                 t.slow, t.libm);
@@ -172,15 +175,18 @@ Tally Sweep(const char* fn, Extended (*ours)(Extended), long double (*libm)(long
 
 void Report(const char* fn, const Tally& t) {
     std::printf(
-        "%-7s total %ld args, %ld slow path, libm differs on %ld; fast path error at most 2^%.2f "
-        "relative in %ld checks\n",
-        fn, t.args, t.slow, t.libm, t.worst > 0 ? std::log2(t.worst) : -INFINITY, t.boundChecked);
+        "%-7s total %ld args, %ld slow path (%ld double-quad), libm differs on %ld; fast path "
+        "error "
+        "at most 2^%.2f relative in %ld checks\n",
+        fn, t.args, t.slow, t.doubleQuad, t.libm, t.worst > 0 ? std::log2(t.worst) : -INFINITY,
+        t.boundChecked);
 }
 
 void Add(Tally& sum, const Tally& t) {
     sum.args += t.args;
     sum.wrong += t.wrong;
     sum.slow += t.slow;
+    sum.doubleQuad += t.doubleQuad;
     sum.libm += t.libm;
     sum.boundChecked += t.boundChecked;
     sum.boundBroken += t.boundBroken;
