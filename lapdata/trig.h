@@ -10,7 +10,9 @@
 
 #include "common/extended.h"
 
-// cos(x); NaN for NaN and for ±inf.
+// cos(x); NaN for NaN and for ±inf. Beyond |x| >= 2^20, far from any
+// latitude, it is libquadmath's cosq rounded: the same bits everywhere, and
+// correctly rounded unless cosq's own error reaches a rounding midpoint.
 Extended Cos(Extended x);
 // acos(x) in [0, π]; NaN outside [-1, 1] and for NaN.
 Extended ArcCos(Extended x);
