@@ -506,25 +506,19 @@ namespace {
     // from a double z0: z = z0 - (sin z0 - s) / cos z. The step is below
     // 2^-50 z, so cos z = sqrt(1 - s^2) in double serves. The doubles and the
     // call come first: no x87 register survives a call.
+    // Selections rather than branches: on mixed arguments the branches
+    // would be mispredicted half of the time.
     const bool outer = ax > 0.5L;
     const Extended t = (1 - ax) * 0.5L;  // exact for |x| >= 1/2
-    double sd, cd;                       // s and cos z
-    if (!outer) {
-        sd = static_cast<double>(ax);
-        cd = std::sqrt(1 - sd * sd);
-    } else {
-        const double td = static_cast<double>(t);
-        sd = std::sqrt(td);
-        cd = std::sqrt(1 - td);
-    }
+    const double xd = static_cast<double>(ax), td = static_cast<double>(t);
+    const double sd = outer ? std::sqrt(td) : xd;  // s and cos z
+    const double cd = std::sqrt(outer ? 1 - td : 1 - xd * xd);
     const Extended z0 = std::asin(sd);
-    DD s{ax, 0};
-    if (outer) {
-        const Extended sh = std::sqrt(t);
-        const DD sq = TwoProd(sh, sh);
-        // The correction is below 2^-64 sh and needs only a few bits.
-        s = {sh, ((t - sq.hi) - sq.lo) * static_cast<Extended>(0.5 / sd)};  // to 2^-112
-    }
+    const Extended sh = std::sqrt(t);
+    const DD sq = TwoProd(sh, sh);
+    // The correction is below 2^-64 sh and needs only a few bits.
+    const Extended sl = ((t - sq.hi) - sq.lo) * static_cast<Extended>(0.5 / sd);  // to 2^-112
+    const DD s{outer ? sh : ax, outer ? sl : 0};
     const Reduced d = Split128<false>(z0, 0);
     const DD sinz = Kernel<false>(d, d.t->f[0], d.t->f[1], 1);
     // sin z0 - s.hi is exact for z0 within a factor of two of z; the bound
@@ -532,21 +526,20 @@ namespace {
     const Extended dz = ((sinz.hi - s.hi) + (sinz.lo - s.lo)) * static_cast<Extended>(1 / cd);
     // Kernel error over cos z >= 0.86; Newton's tan(z) e^2/2 and the derivative
     // taken at z, not z0, within 2 dz^2; the roundings of dz and of s.
-    Extended err = kKernelError * 1.2L * z0 + 2 * dz * dz + 0x1p-49L * Abs(dz) + 0x1p-110L * z0;
-    DD v;
-    if (!outer) {
-        const Extended sz0 = x < 0 ? -z0 : z0, sdz = x < 0 ? -dz : dz;
-        const DD h = TwoSum(kPio2Hi, -sz0);
-        v = FastTwoSum(h.hi, h.lo + (kPio2Lo + sdz));
-    } else if (x > 0) {
-        v = FastTwoSum(2 * z0, -2 * dz);
-        err *= 2;
-    } else {
-        const DD h = TwoSum(kPiHi, -2 * z0);
-        v = FastTwoSum(h.hi, h.lo + (kPiLo + 2 * dz));
-        err *= 2;
-    }
-    return {v.hi, v.lo, err + 0x1p-124L * Abs(v.hi)};
+    const Extended err =
+        kKernelError * 1.2L * z0 + 2 * dz * dz + 0x1p-49L * Abs(dz) + 0x1p-110L * z0;
+    // acos x = base + m (z0 - dz): π/2 - z, π/2 + z, 2z and π - 2z.
+    struct Form {
+        Extended baseHi, baseLo;
+        double m;
+    };
+    static constexpr Form kForms[4] = {
+        {kPio2Hi, kPio2Lo, -1}, {kPio2Hi, kPio2Lo, 1}, {0, 0, 2}, {kPiHi, kPiLo, -2}};
+    const Form& f = kForms[2 * outer + (x < 0)];
+    const Extended m = f.m;
+    const DD h = TwoSum(f.baseHi, m * z0);  // m z0 exact
+    const DD v = FastTwoSum(h.hi, h.lo + (f.baseLo - m * dz));
+    return {v.hi, v.lo, Abs(m) * err + 0x1p-124L * Abs(v.hi)};
 }
 
 }  // namespace
