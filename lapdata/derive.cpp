@@ -8,6 +8,7 @@
 
 #include "lapdata/derive_detail.h"
 #include "lapdata/trackconst.h"
+#include "lapdata/trig.h"
 
 namespace derive_detail {
 
@@ -109,7 +110,7 @@ Extended PathRadius(Extended x0, Extended y0, Extended x1, Extended y1, Extended
 }
 
 Extended CosOfLatitude(Extended latDegrees) {
-    return std::cos(Rad(latDegrees));
+    return Cos(Rad(latDegrees));
 }
 
 Extended MinSamplingStep(const std::vector<Sample>& samples) {

@@ -5,6 +5,7 @@
 #include "lapdata/derive.h"
 #include "lapdata/derive_detail.h"
 #include "lapdata/trackconst.h"
+#include "lapdata/trig.h"
 #include "text/names.h"
 
 namespace {
@@ -24,7 +25,7 @@ struct HeadingStep {
         const Extended nStep = cur.lat - prev.lat;
         Extended b;
         if (e * e + nStep * nStep > 0) {
-            Extended a = std::acos(e / std::sqrt(e * e + nStep * nStep)) / kPi * 180;
+            Extended a = ArcCos(e / std::sqrt(e * e + nStep * nStep)) / kPi * 180;
             if (nStep < 0) a = 360 - a;
             b = 360 - (a + 90);
             if (b < 0) b = b + 360;
