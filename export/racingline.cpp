@@ -148,12 +148,37 @@ SpeedRange RangeOf(const std::vector<RacingLineLap>& laps) {
 struct Point {
     Extended px, py;
     std::int64_t cx, cy;  // the pixel it falls in
+    std::int64_t tx, ty;  // tenths of a pixel, as written
 };
 
-void AppendXY(std::string& out, const Point& p) {
-    AppendFixed(out, p.px, 1);
-    out += ' ';
-    AppendFixed(out, p.py, 1);
+// Tenths of a pixel as text: "12", "-0.8".
+void AppendTenths(std::string& out, std::int64_t t) {
+    if (t < 0) out += '-';
+    const std::int64_t m = t < 0 ? -t : t;
+    AppendInt(out, static_cast<std::int32_t>(m / 10));
+    if (m % 10 != 0) {
+        out += '.';
+        out += static_cast<char>('0' + m % 10);
+    }
+}
+
+void AppendPair(std::string& out, std::int64_t x, std::int64_t y) {
+    AppendTenths(out, x);
+    if (y >= 0) out += ' ';
+    AppendTenths(out, y);
+}
+
+// "M x y" where a piece starts.
+void AppendMove(std::string& out, const Point& p) {
+    out += 'M';
+    AppendPair(out, p.tx, p.ty);
+}
+
+// "l dx dy" from the point before: steps between the written positions, so
+// that they add up without drift.
+void AppendStep(std::string& out, const Point& from, const Point& to) {
+    out += 'l';
+    AppendPair(out, to.tx - from.tx, to.ty - from.ty);
 }
 
 // The lap's path as one SVG path per colour bin: a sample that falls in the
@@ -175,8 +200,12 @@ void AppendLap(std::string& svg, const RacingLineLap& lap, const Fit& fit,
             haveLast = false;  // a gap: the path breaks
             continue;
         }
-        const Point p{px, py, static_cast<std::int64_t>(std::floor(px)),
-                      static_cast<std::int64_t>(std::floor(py))};
+        const Point p{px,
+                      py,
+                      static_cast<std::int64_t>(std::floor(px)),
+                      static_cast<std::int64_t>(std::floor(py)),
+                      static_cast<std::int64_t>(std::llround(px * 10)),
+                      static_cast<std::int64_t>(std::llround(py * 10))};
         const Extended speed = At(lap.speedKmh, i);
         if (!haveLast) {
             if (!drawn) firstSpeed = speed;
@@ -193,19 +222,14 @@ void AppendLap(std::string& svg, const RacingLineLap& lap, const Fit& fit,
         const int bin = range.Bin(segSpeed);
         const bool samePixel = p.cx == last.cx && p.cy == last.cy;
         if (samePixel && (bin == runBin || runBin == -1)) continue;
-        if (runBin == -1) {
-            halo += 'M';
-            AppendXY(halo, last);
-        }
+        std::string& path = bins[static_cast<std::size_t>(bin)];
+        if (runBin == -1) AppendMove(halo, last);
         if (bin != runBin) {
-            bins[static_cast<std::size_t>(bin)] += 'M';
-            AppendXY(bins[static_cast<std::size_t>(bin)], last);
+            AppendMove(path, last);
             runBin = bin;
         }
-        bins[static_cast<std::size_t>(bin)] += 'L';
-        AppendXY(bins[static_cast<std::size_t>(bin)], p);
-        halo += 'L';
-        AppendXY(halo, p);
+        AppendStep(path, last, p);
+        AppendStep(halo, last, p);
         last = p;
         drawn = true;
     }

@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev libgl-dev qt6-translations-l10n libx11-dev locales
   xvfb xauth xdotool x11-utils imagemagick
   fonts-ipafont-gothic
-  librsvg2-bin gpsbabel libxml2-utils
+  librsvg2-bin gpsbabel libxml2-utils tzdata
 )
 
 missing=()
