@@ -9,13 +9,21 @@
 
 namespace {
 
-// What a row needs of a lap file's samples.
+// What a row needs of a lap's samples, taken as they come.
 struct LapSummary {
     std::size_t samples = 0;
     DateTime first = 0;
     DateTime last = 0;
     Extended topSpeed = 0;  // never below 0
     Extended lastDistKm = 0;
+
+    void Add(const Sample& s) {
+        if (samples++ == 0) first = s.dateTime;
+        last = s.dateTime;
+        if (s.speed > topSpeed) topSpeed = s.speed;
+        lastDistKm = s.distKm;
+    }
+    LapRow Row(const std::string& fileName) const;
 };
 
 std::string DateTimeText(const char* pattern, DateTime value) {
@@ -35,6 +43,18 @@ std::string LapTimeText(DateTime first, DateTime last) {
     return DateTimeText(msecs >= kMSecsPerDay / 24 ? "h:nn:ss.zzz" : "n:ss.zzz", d);
 }
 
+LapRow LapSummary::Row(const std::string& fileName) const {
+    LapRow row;
+    row.fileName = fileName;
+    row.cells[0] = DataNumberOfFileName(fileName);
+    row.cells[1] = DateTimeText("yyyy/mm/dd", first);
+    row.cells[2] = DateTimeText("hh:nn:ss", first);
+    row.cells[3] = LapTimeText(first, last);
+    AppendFixed(row.cells[4], topSpeed, 2);
+    AppendFixed(row.cells[5], lastDistKm, 2);
+    return row;
+}
+
 }  // namespace
 
 void ListLaps(const std::string& folder, const std::vector<std::string>& names,
@@ -52,22 +72,15 @@ void ListLaps(const std::string& folder, const std::vector<std::string>& names,
 
 std::optional<LapRow> SummariseLapFile(const std::string& path) {
     LapSummary lap;
-    const bool isLapFile = ReadLapSamples(path, [&lap](const Sample& s) {
-        if (lap.samples++ == 0) lap.first = s.dateTime;
-        lap.last = s.dateTime;
-        if (s.speed > lap.topSpeed) lap.topSpeed = s.speed;
-        lap.lastDistKm = s.distKm;
-    });
+    const bool isLapFile = ReadLapSamples(path, [&lap](const Sample& s) { lap.Add(s); });
     // An empty lap file has no sample to take a date, times or a distance from.
     if (!isLapFile || lap.samples == 0) return std::nullopt;
+    return lap.Row(FileNameOf(path));
+}
 
-    LapRow row;
-    row.fileName = FileNameOf(path);
-    row.cells[0] = DataNumberOfFileName(row.fileName);
-    row.cells[1] = DateTimeText("yyyy/mm/dd", lap.first);
-    row.cells[2] = DateTimeText("hh:nn:ss", lap.first);
-    row.cells[3] = LapTimeText(lap.first, lap.last);
-    AppendFixed(row.cells[4], lap.topSpeed, 2);
-    AppendFixed(row.cells[5], lap.lastDistKm, 2);
-    return row;
+LapRow RowOfLap(const std::vector<Sample>& samples, const std::string& fileName) {
+    LapSummary lap;
+    for (const Sample& s : samples)
+        lap.Add(s);
+    return lap.Row(fileName);
 }

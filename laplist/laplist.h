@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "lapdata/lapfile.h"
+
 inline constexpr std::size_t kLapListColumns = 6;
 
 // The headings of the columns.
@@ -34,3 +36,6 @@ void ListLaps(const std::string& folder, const std::vector<std::string>& names,
 // lap file or holds no samples. The samples are streamed, so memory stays
 // small whatever the file's size.
 std::optional<LapRow> SummariseLapFile(const std::string& path);
+
+// The row of a lap's samples (at least one), as the list shows it.
+LapRow RowOfLap(const std::vector<Sample>& samples, const std::string& fileName);

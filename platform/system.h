@@ -2,6 +2,8 @@
 // user and of the analysis software, the environment, code page 932.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +28,13 @@ std::string DataFolderByRegistry();
 std::string AnalysisSoftwareDataFolder();
 // A folder as the user's platform writes it, for showing it.
 std::string DisplayPath(const std::string& folder);
+
+// UTC of a local wall-clock instant, both as milliseconds since 1970, by the
+// rules of the zone the process runs in (TZ, read once when called); nothing
+// when it cannot be converted. At a change of offset, a wall-clock time that
+// occurs twice or not at all takes the offset in force before the change:
+// samples of a session that started before it keep running on evenly.
+std::function<std::optional<std::int64_t>(std::int64_t localMs)> MachineLocalToUtc();
 
 // UTF-8 text in code page 932 as Windows converts it. Throws Error naming
 // the character when one cannot be encoded (never a silent '?').

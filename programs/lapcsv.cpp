@@ -1,5 +1,5 @@
-// lapcsv: the lap list and the three CSV exports from the command line, by
-// the same export steps the window's commands run.
+// lapcsv: the lap list, the three CSV exports, the racing line picture and
+// GPX from the command line, by the same export steps the window runs.
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <iostream>
@@ -9,6 +9,7 @@
 
 #include "export/overlay.h"
 #include "export/rawlog.h"
+#include "export/sharing.h"
 #include "laplist/lapfiles.h"
 #include "laplist/laplist.h"
 #include "platform/files.h"
@@ -72,9 +73,10 @@ std::pair<std::size_t, std::size_t> SelectLaps(const std::vector<LapRow>& rows,
     throw Error("データ番号が見つかりません: " + unknown);
 }
 
-// The file to write: OUT with ".csv", kept unless -f allows replacing it.
-std::string TargetOf(const std::string& out, bool force) {
-    const std::string target = ForceCsvExtension(out);
+// The file to write: OUT with the command's extension, kept unless -f
+// allows replacing it.
+std::string TargetOf(const std::string& out, bool force, std::string_view extension = ".csv") {
+    const std::string target = ForceExtension(out, extension);
     if (!force && platform::KindOf(target) == platform::EntryKind::File)
         throw Error(FileNameOf(target) + " は既に存在します。");
     return target;
@@ -107,14 +109,38 @@ int RunList(const std::optional<std::string>& dir) {
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-int RunOverlay(const std::optional<std::string>& dir, const std::optional<std::string>& laps,
-               const std::string& out, bool force) {
+// The laps of --laps (all without it) among the listed laps of --dir.
+std::vector<LapSource> ChosenLaps(const std::optional<std::string>& dir,
+                                  const std::optional<std::string>& laps) {
     const std::string folder = DataFolderOf(dir);
     const std::vector<LapRow> rows = ListedLaps(folder);
     if (rows.empty()) throw Error("ラップファイルがありません", folder.empty() ? "." : folder);
     const auto [first, last] = laps ? SelectLaps(rows, *laps) : std::pair{0ul, rows.size() - 1};
-    const std::string target = TargetOf(out, force);
-    return Report(ExportSelectedLaps(SelectedLapSources(folder, rows, first, last), target));
+    return SelectedLapSources(folder, rows, first, last);
+}
+
+int RunOverlay(const std::optional<std::string>& dir, const std::optional<std::string>& laps,
+               const std::string& out, bool force) {
+    const std::vector<LapSource> chosen = ChosenLaps(dir, laps);
+    return Report(ExportSelectedLaps(chosen, TargetOf(out, force)));
+}
+
+int RunMap(const std::optional<std::string>& dir, const std::optional<std::string>& laps,
+           const std::string& out, bool force) {
+    const std::vector<LapSource> chosen = ChosenLaps(dir, laps);
+    return Report(ExportRacingLine(chosen, TargetOf(out, force, ".svg")));
+}
+
+int RunGpx(const std::optional<std::string>& dir, const std::optional<std::string>& laps,
+           const std::string& out, bool force, const std::optional<std::string>& utcOffset) {
+    LocalToUtc toUtc = platform::MachineLocalToUtc();
+    if (utcOffset) {
+        const auto minutes = ParseUtcOffset(*utcOffset);
+        if (!minutes) throw Error("UTC との時差が読めません: " + *utcOffset);
+        toUtc = FixedUtcOffset(*minutes);
+    }
+    const std::vector<LapSource> chosen = ChosenLaps(dir, laps);
+    return Report(ExportGpx(chosen, TargetOf(out, force, ".gpx"), toUtc));
 }
 
 int RunFiles(const std::vector<std::string>& files, const std::string& out, bool force) {
@@ -131,8 +157,11 @@ int RunRaw(const std::string& file, const std::string& out, bool force) {
 }
 
 // The options every export takes: where to write, and whether to replace.
-void AddOutputOptions(CLI::App& command, std::string& out, bool& force) {
-    command.add_option("-o,--output", out, "出力ファイル (拡張子は .csv になります)")
+void AddOutputOptions(CLI::App& command, std::string& out, bool& force,
+                      const char* extension = ".csv") {
+    command
+        .add_option("-o,--output", out,
+                    std::string("出力ファイル (拡張子は ") + extension + " になります)")
         ->type_name("OUT")
         ->required();
     command.add_flag("-f,--force", force, "既存のファイルを置き換えます");
@@ -143,10 +172,22 @@ void AddDirOption(CLI::App& command, std::optional<std::string>& dir) {
         ->type_name("DIR");
 }
 
+// The options of the commands on laps of the list: where, and which.
+void AddLapOptions(CLI::App& command, std::optional<std::string>& dir,
+                   std::optional<std::string>& laps) {
+    AddDirOption(command, dir);
+    command
+        .add_option("--laps", laps,
+                    "データ番号 FIRST[-LAST] (既定: すべてのラップ)。3 のような数は、"
+                    "同じ文字のデータ番号がないとき 0003 のように同じ値のデータ番号を指します")
+        ->type_name("FIRST[-LAST]");
+}
+
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"Laprix のラップファイルから Quorbel 用の CSV を出力します。"};
+    CLI::App app{"Laprix のラップファイルから Quorbel 用の CSV などを出力します。"};
     app.name("lapcsv");
     app.set_version_flag("--version", std::string("lapcsv ") + L2Q_VERSION_2);
     app.require_subcommand(1);
@@ -162,13 +203,21 @@ int main(int argc, char** argv) {
     AddDirOption(*list, dir);
 
     CLI::App* overlay = app.add_subcommand("overlay", "選んだラップのオーバーレイ CSV を出力します");
-    AddDirOption(*overlay, dir);
-    overlay
-        ->add_option("--laps", laps,
-                     "データ番号 FIRST[-LAST] (既定: すべてのラップ)。3 のような数は、"
-                     "同じ文字のデータ番号がないとき 0003 のように同じ値のデータ番号を指します")
-        ->type_name("FIRST[-LAST]");
+    AddLapOptions(*overlay, dir, laps);
     AddOutputOptions(*overlay, out, force);
+
+    CLI::App* map =
+        app.add_subcommand("map", "選んだラップの走行ライン (速度で色分けした SVG 画像) を出力します");
+    AddLapOptions(*map, dir, laps);
+    AddOutputOptions(*map, out, force, ".svg");
+
+    std::optional<std::string> utcOffset;
+    CLI::App* gpx = app.add_subcommand("gpx", "選んだラップを GPX 1.1 で出力します");
+    AddLapOptions(*gpx, dir, laps);
+    AddOutputOptions(*gpx, out, force, ".gpx");
+    gpx->add_option("--utc-offset", utcOffset,
+                    "ロガーの時計の UTC との時差 (例: +09:00)。既定: このコンピュータのタイムゾーン")
+        ->type_name("±HH:MM");
 
     CLI::App* filesCommand =
         app.add_subcommand("files", "指定した順のラップファイルのオーバーレイ CSV を出力します");
@@ -195,6 +244,8 @@ int main(int argc, char** argv) {
     try {
         if (list->parsed()) return RunList(dir);
         if (overlay->parsed()) return RunOverlay(dir, laps, out, force);
+        if (map->parsed()) return RunMap(dir, laps, out, force);
+        if (gpx->parsed()) return RunGpx(dir, laps, out, force, utcOffset);
         if (filesCommand->parsed()) return RunFiles(files, out, force);
         return RunRaw(file, out, force);
     } catch (...) {

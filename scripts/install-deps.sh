@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev libgl-dev qt6-translations-l10n libx11-dev locales
   xvfb xauth xdotool x11-utils imagemagick openbox
   fonts-ipafont-gothic
+  librsvg2-bin gpsbabel libxml2-utils tzdata
 )
 
 missing=()

@@ -103,26 +103,60 @@ TEST_F(LapcsvTest, RawLogFindsTheFileWhateverItsLetterCase) {
     EXPECT_EQ(CsvRows(bytes).size(), 121u);
 }
 
-TEST_F(LapcsvTest, ExistingOutputNeedsForce) {
-    const std::vector<std::vector<std::string>> commands = {
-        {"overlay", "-o", "old.txt"},
-        {"files", "-o", "old", temp + "Temp0001.dtb"},
-        {"raw", "-o", "old.csv", temp + "Temp0001.dtb"},
-    };
-    for (const auto& command : commands) {
-        WriteBytes(out / "old.csv", "old");
-        const ProgramRun kept = Run(command);
-        EXPECT_EQ(kept.status, 1) << command[0];
-        EXPECT_EQ(kept.err, "lapcsv: old.csv は既に存在します。\n");
-        EXPECT_EQ(ReadBytes(out / "old.csv"), "old");
+// The racing line and GPX of chosen laps, read back by real readers.
+TEST_F(LapcsvTest, MapAndGpxOfChosenLaps) {
+    for (const char* tool : {"xmllint", "gpsbabel"})
+        if (RunProgram("/usr/bin/which", {tool}, out.Path()).status != 0)
+            GTEST_SKIP() << tool << " is not installed";
+    const ProgramRun map = Run({"map", "--laps", "2-3", "-o", "line.txt"});
+    ASSERT_EQ(map.status, 0) << map.err;
+    EXPECT_EQ(RunProgram("/usr/bin/xmllint", {"--noout", "line.svg"}, out.Path()).status, 0);
+    EXPECT_NE(ReadBytes(out / "line.svg").find("0003"), std::string::npos);
 
-        std::vector<std::string> forced = command;
+    const ProgramRun gpx = Run({"gpx", "--laps", "0001", "-o", "laps", "--utc-offset", "+09:00"});
+    ASSERT_EQ(gpx.status, 0) << gpx.err;
+    const ProgramRun back = RunProgram(
+        "/usr/bin/gpsbabel", {"-t", "-i", "gpx", "-f", "laps.gpx", "-o", "unicsv,utc=0", "-F", "-"},
+        out.Path());
+    ASSERT_EQ(back.status, 0) << back.err;
+    // A header and one line per sample; the session starts at 12:00 local.
+    EXPECT_EQ(std::count(back.out.begin(), back.out.end(), '\n'), 121);
+    EXPECT_NE(back.out.find("2012/05/03,03:00:00"), std::string::npos) << back.out.substr(0, 300);
+
+    const ProgramRun bad = Run({"gpx", "-o", "x", "--utc-offset", "nine"});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.err, "lapcsv: UTC との時差が読めません: nine\n");
+    EXPECT_EQ(FolderEntries(out.Path()), (std::vector<std::string>{"laps.gpx", "line.svg"}));
+}
+
+TEST_F(LapcsvTest, ExistingOutputNeedsForce) {
+    const struct {
+        std::vector<std::string> command;
+        std::string target;
+    } cases[] = {
+        {{"overlay", "-o", "old.txt"}, "old.csv"},
+        {{"files", "-o", "old", temp + "Temp0001.dtb"}, "old.csv"},
+        {{"raw", "-o", "old.csv", temp + "Temp0001.dtb"}, "old.csv"},
+        {{"map", "-o", "old.txt"}, "old.svg"},
+        {{"gpx", "-o", "old"}, "old.gpx"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command[0]);
+        std::filesystem::remove_all(out.Path());
+        std::filesystem::create_directories(out.Path());
+        WriteBytes(out / c.target, "old");
+        const ProgramRun kept = Run(c.command);
+        EXPECT_EQ(kept.status, 1);
+        EXPECT_EQ(kept.err, "lapcsv: " + c.target + " は既に存在します。\n");
+        EXPECT_EQ(ReadBytes(out / c.target), "old");
+
+        std::vector<std::string> forced = c.command;
         forced.push_back("-f");
         const ProgramRun replaced = Run(forced);
         EXPECT_EQ(replaced.status, 0) << replaced.err;
         EXPECT_EQ(replaced.out + replaced.err, "");
-        EXPECT_NE(ReadBytes(out / "old.csv"), "old");
-        EXPECT_EQ(FolderEntries(out.Path()), std::vector<std::string>{"old.csv"});
+        EXPECT_NE(ReadBytes(out / c.target), "old");
+        EXPECT_EQ(FolderEntries(out.Path()), std::vector<std::string>{c.target});
     }
 }
 

@@ -38,11 +38,11 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-std::string ForceCsvExtension(const std::string& path) {
+std::string ForceExtension(const std::string& path, std::string_view extension) {
     const auto slash = path.rfind('/');
     const auto dot = path.rfind('.');
     const bool hasExt = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    return (hasExt ? path.substr(0, dot) : path) + ".csv";
+    return (hasExt ? path.substr(0, dot) : path) + std::string(extension);
 }
 
 std::string DataNumberOfFileName(const std::string& name) {

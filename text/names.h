@@ -29,9 +29,12 @@ std::string FileNameOf(const std::string& path);
 // The folder of a path with its trailing '/', or empty for a bare name.
 std::string FolderOf(const std::string& path);
 
-// The path with its extension replaced by ".csv", or ".csv" added when the
-// file name has none: every save forces it.
-std::string ForceCsvExtension(const std::string& path);
+// The path with its extension replaced by `extension` (".csv"), or the
+// extension added when the file name has none: every save forces its own.
+std::string ForceExtension(const std::string& path, std::string_view extension);
+inline std::string ForceCsvExtension(const std::string& path) {
+    return ForceExtension(path, ".csv");
+}
 
 // The data number of a lap file name without folder ("Temp" + four
 // characters + ".dtb"): characters 5 to 8 of a name exactly 12 characters
