@@ -12,10 +12,10 @@
 
 #include "export/csvwriter.h"
 #include "export/overlay.h"
-#include "text/numtext.h"
 #include "lapdata/loadlap.h"
 #include "laplist/lapfiles.h"
 #include "laplist/laplist.h"
+#include "text/numtext.h"
 #include "tools/sessiongen.h"
 
 extern char** environ;
@@ -78,7 +78,8 @@ BENCHMARK(BM_ExportLoadLaps)->Unit(benchmark::kMillisecond);
 // The text of every sample line of a lap, as the export makes it.
 void AppendLapLines(std::string& text, const Lap& lap) {
     for (std::size_t i = 0; i < lap.samples.size(); ++i) {
-        AppendFixed(text, SecondsFromReference(lap.samples[i].dateTime, lap.samples[0].dateTime), 3);
+        AppendFixed(text, SecondsFromReference(lap.samples[i].dateTime, lap.samples[0].dateTime),
+                    3);
         AppendOverlayTail(text, lap, i, true);
         text += "\r\n";
     }

@@ -68,6 +68,7 @@ int main(int argc, char** argv) {
     QCoreApplication::postEvent(&probe, new QEvent(kProbe));
     application.exec();
     std::printf("filled_ns=%lld painted_ns=%lld rss_kb=%ld rows=%d\n", probe.FilledNs,
-                probe.PaintedNs, probe.RssKb, static_cast<int>(window.CurrentSession().lapRows.size()));
+                probe.PaintedNs, probe.RssKb,
+                static_cast<int>(window.CurrentSession().lapRows.size()));
     return 0;
 }

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "text/numtext.h"
 #include "export/xmltext.h"
+#include "text/numtext.h"
 
 namespace {
 

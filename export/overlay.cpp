@@ -47,8 +47,8 @@ void WriteLapLines(CsvWriter& out, const Lap& lap, std::optional<DateTime>& refe
 void WriteClosingLines(CsvWriter& out, const Lap& lap, DateTime reference,
                        const OverlayKind& kind) {
     const std::size_t last = lap.samples.size() - 1;
-    const Extended whole =
-        std::trunc(static_cast<Extended>(SecondsFromReference(lap.samples[last].dateTime, reference)));
+    const Extended whole = std::trunc(
+        static_cast<Extended>(SecondsFromReference(lap.samples[last].dateTime, reference)));
     std::string tail;
     AppendOverlayTail(tail, lap, last, kind.withDistKm);
     for (int k = 1; k <= 10; ++k) {

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "text/numtext.h"
 #include "export/xmltext.h"
+#include "text/numtext.h"
 
 namespace {
 

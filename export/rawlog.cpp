@@ -71,4 +71,3 @@ void AppendRawLogLine(std::string& out, const Sample& rec) {
     out += ',';
     AppendInt(out, rec.satCount);
 }
-

@@ -23,7 +23,8 @@ bool ForEachLap(const std::vector<LapSource>& laps, std::vector<std::string>& sk
     return any;
 }
 
-ExportOutcome Written(bool any, std::vector<std::string> skipped, const std::vector<LapSource>& laps) {
+ExportOutcome Written(bool any, std::vector<std::string> skipped,
+                      const std::vector<LapSource>& laps) {
     ExportOutcome outcome;
     outcome.skipped = std::move(skipped);
     outcome.status = laps.empty() ? ExportStatus::NothingToExport

@@ -68,12 +68,14 @@ void ExportPickedLapFilesCommand(const Session& session, Prompts& prompts) {
 
     const ExportOutcome outcome = ExportPickedLapFiles(picked, *target);
     if (outcome.status != ExportStatus::Written)
-        throw Error("選択したファイルはラップファイルとして読み込めませんでした。何も出力していません: " +
-                    JoinWithCommas(outcome.skipped));
+        throw Error(
+            "選択したファイルはラップファイルとして読み込めませんでした。何も出力していません: " +
+            JoinWithCommas(outcome.skipped));
     // The command otherwise ends silently; a file that was left out is told.
     if (!outcome.skipped.empty())
-        prompts.ShowInformation(FileNameOf(*target) + " を出力しました。\r読み込めなかったファイル: " +
-                                JoinWithCommas(outcome.skipped));
+        prompts.ShowInformation(
+            FileNameOf(*target) +
+            " を出力しました。\r読み込めなかったファイル: " + JoinWithCommas(outcome.skipped));
 }
 
 void ExportRawLogCommand(Session& session, Prompts& prompts) {

@@ -2,10 +2,10 @@
 
 #include "platform/files.h"
 
+#include "lapdata/lapfile.h"
 #include "text/datetime.h"
 #include "text/names.h"
 #include "text/numtext.h"
-#include "lapdata/lapfile.h"
 
 namespace {
 

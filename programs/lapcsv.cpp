@@ -65,7 +65,8 @@ std::pair<std::size_t, std::size_t> SelectLaps(const std::vector<LapRow>& rows,
         const auto top = RowOfDataNumber(rows, first);
         const auto bottom = RowOfDataNumber(rows, last);
         if (top && bottom) {
-            if (*top > *bottom) throw Error("データ番号 " + first + " は " + last + " より後にあります");
+            if (*top > *bottom)
+                throw Error("データ番号 " + first + " は " + last + " より後にあります");
             return {*top, *bottom};
         }
         if (unknown == laps) unknown = top ? last : first;
@@ -168,7 +169,9 @@ void AddOutputOptions(CLI::App& command, std::string& out, bool& force,
 }
 
 void AddDirOption(CLI::App& command, std::optional<std::string>& dir) {
-    command.add_option("--dir", dir, "ラップファイルのフォルダ (既定: Wine の ProgramData/Laprix/temp)")
+    command
+        .add_option("--dir", dir,
+                    "ラップファイルのフォルダ (既定: Wine の ProgramData/Laprix/temp)")
         ->type_name("DIR");
 }
 
@@ -182,7 +185,6 @@ void AddLapOptions(CLI::App& command, std::optional<std::string>& dir,
                     "同じ文字のデータ番号がないとき 0003 のように同じ値のデータ番号を指します")
         ->type_name("FIRST[-LAST]");
 }
-
 
 }  // namespace
 
@@ -202,12 +204,13 @@ int main(int argc, char** argv) {
     CLI::App* list = app.add_subcommand("list", "ラップ一覧を表示します (タブ区切り)");
     AddDirOption(*list, dir);
 
-    CLI::App* overlay = app.add_subcommand("overlay", "選んだラップのオーバーレイ CSV を出力します");
+    CLI::App* overlay =
+        app.add_subcommand("overlay", "選んだラップのオーバーレイ CSV を出力します");
     AddLapOptions(*overlay, dir, laps);
     AddOutputOptions(*overlay, out, force);
 
-    CLI::App* map =
-        app.add_subcommand("map", "選んだラップの走行ライン (速度で色分けした SVG 画像) を出力します");
+    CLI::App* map = app.add_subcommand(
+        "map", "選んだラップの走行ライン (速度で色分けした SVG 画像) を出力します");
     AddLapOptions(*map, dir, laps);
     AddOutputOptions(*map, out, force, ".svg");
 
@@ -215,8 +218,9 @@ int main(int argc, char** argv) {
     CLI::App* gpx = app.add_subcommand("gpx", "選んだラップを GPX 1.1 で出力します");
     AddLapOptions(*gpx, dir, laps);
     AddOutputOptions(*gpx, out, force, ".gpx");
-    gpx->add_option("--utc-offset", utcOffset,
-                    "ロガーの時計の UTC との時差 (例: +09:00)。既定: このコンピュータのタイムゾーン")
+    gpx->add_option(
+           "--utc-offset", utcOffset,
+           "ロガーの時計の UTC との時差 (例: +09:00)。既定: このコンピュータのタイムゾーン")
         ->type_name("±HH:MM");
 
     CLI::App* filesCommand =

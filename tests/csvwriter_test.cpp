@@ -46,17 +46,11 @@ TEST(CsvWriter, CodePage932AsWindowsHasIt) {
         const char* cp932;  // nullptr: Windows cannot encode it
     } cases[] = {
         {"～", "\x81\x60"},  // FULLWIDTH TILDE, where plain Shift-JIS differs
-        {"①", "\x87\x40"},
-        {"\\~", "\\~"},
-        {"\u0080", "\x80"},  // Windows encodes these, glibc does not
-        {"\uF8F0", "\xA0"},
-        {"\uF8F3", "\xFF"},
-        {"¢", nullptr},  // glibc encodes these, Windows does not
-        {"¥", nullptr},
-        {"—", nullptr},
-        {"−", nullptr},
-        {"〜", nullptr},
-        {"😀", nullptr},
+        {"①", "\x87\x40"},  {"\\~", "\\~"},     {"\u0080", "\x80"},  // Windows encodes these, glibc
+                                                                     // does not
+        {"\uF8F0", "\xA0"}, {"\uF8F3", "\xFF"}, {"¢", nullptr},      // glibc encodes these, Windows
+                                                                     // does not
+        {"¥", nullptr},     {"—", nullptr},     {"−", nullptr},     {"〜", nullptr}, {"😀", nullptr},
     };
     for (const auto& c : cases) {
         if (c.cp932 != nullptr)

@@ -8,10 +8,10 @@
 #include <numeric>
 #include <sstream>
 
-#include "text/numtext.h"
 #include "platform/system.h"
-#include "tests/sharekit.h"
 #include "tests/kit/files.h"
+#include "tests/sharekit.h"
+#include "text/numtext.h"
 
 namespace {
 
@@ -273,7 +273,8 @@ TEST_F(GpxTest, MachineZoneRules) {
         std::string gpx;
         {
             ZoneScope zone(c.zone);
-            gpx = GpxText({{"1", "", {{c.local, 35, 139, 0, 0, 0}}}}, platform::MachineLocalToUtc());
+            gpx =
+                GpxText({{"1", "", {{c.local, 35, 139, 0, 0, 0}}}}, platform::MachineLocalToUtc());
         }
         Write(gpx, c.zone);
         EXPECT_EQ(XPath("string(//*[local-name()='time'])"), c.utc) << c.zone << " " << c.utc;

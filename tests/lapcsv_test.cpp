@@ -75,8 +75,8 @@ TEST_F(LapcsvTest, OverlayOfAllOrSomeLaps) {
 
 TEST_F(LapcsvTest, FilesInTheGivenOrderWarningOfThoseLeftOut) {
     WriteBytes(out / "notalap.dtb", std::string(129, '\0'));
-    const ProgramRun run = Run({"files", "-o", "picked.txt", temp + "Temp0004.dtb",
-                                "notalap.dtb", temp + "TEMP0002.DTB"});
+    const ProgramRun run = Run(
+        {"files", "-o", "picked.txt", temp + "Temp0004.dtb", "notalap.dtb", temp + "TEMP0002.DTB"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "lapcsv: notalap.dtb: ラップを読み込めなかったため、飛ばしました\n");
     const auto rows = CsvRows(ReadBytes(out / "picked.csv"));
@@ -97,8 +97,8 @@ TEST_F(LapcsvTest, RawLogFindsTheFileWhateverItsLetterCase) {
     const ProgramRun run = Run({"raw", "-o", "raw", temp + "TEMP0001.DTB"});
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string bytes = ReadBytes(out / "raw.csv");
-    const ProgramRun header = RunProgram("/usr/bin/iconv", {"-f", "CP932", "-t", "UTF-8", "raw.csv"},
-                                         out.Path());
+    const ProgramRun header =
+        RunProgram("/usr/bin/iconv", {"-f", "CP932", "-t", "UTF-8", "raw.csv"}, out.Path());
     EXPECT_EQ(header.out.substr(0, header.out.find("\r\n")), kRawLogHeader);
     EXPECT_EQ(CsvRows(bytes).size(), 121u);
 }

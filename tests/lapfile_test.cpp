@@ -175,8 +175,8 @@ TEST(FindIgnoringCase, MatchesAnyLetterCaseAlikeForOneNameAndForMany) {
         const char* found;
     } cases[] = {{"temp0001.dtb", "TEMP0001.DTB"},
                  {"Temp0002.dtb", "temp0002.dtb"},
-                 {"temp0003.dtb", "temp0003.dtb"},  // none: the name as asked
-                 {"temp0004.dtb", "TEMP0004.dtb"},  // several: the first in byte order
+                 {"temp0003.dtb", "temp0003.dtb"},   // none: the name as asked
+                 {"temp0004.dtb", "TEMP0004.dtb"},   // several: the first in byte order
                  {"Temp0004.dtb", "Temp0004.dtb"}};  // as written wins
     for (const auto& c : cases) {
         EXPECT_EQ(platform::FindIgnoringCase(dir.Path(), c.wanted), dir / c.found) << c.wanted;

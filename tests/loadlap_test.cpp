@@ -13,7 +13,7 @@ namespace {
 // Positions moving by (east, north) degrees per sample at 50 km/h, all with a
 // stored heading of 7 so recomputed headings stand out.
 std::vector<Sample> Track(std::initializer_list<std::pair<Extended, Extended>> steps,
-                             Extended speed = 50) {
+                          Extended speed = 50) {
     std::vector<Sample> recs;
     Extended lat = 0, lon = 0;
     int k = 0;
@@ -128,11 +128,18 @@ TEST_F(LoadLapTest, DueSouthGivesEveryHeading0Not360) {
 TEST(HeadingMean, AcrossTheSeam) {
     const struct {
         Extended previous, current, mean;
-    } cases[] = {{350, 20, 5}, {10, 350, 360}, {100, 200, 150}, {200, 100, 150},
-                 {0, 180, 90}, {90, 90, 90},   {359, 359, 359},
+    } cases[] = {{350, 20, 5},
+                 {10, 350, 360},
+                 {100, 200, 150},
+                 {200, 100, 150},
+                 {0, 180, 90},
+                 {90, 90, 90},
+                 {359, 359, 359},
                  // Exactly 180 degrees apart, as when the car reverses along
                  // a meridian or a parallel: the plain mean, not across the seam.
-                 {190, 10, 100}, {10, 190, 100}, {270, 90, 180}};
+                 {190, 10, 100},
+                 {10, 190, 100},
+                 {270, 90, 180}};
     for (const auto& c : cases)
         EXPECT_EQ(HeadingMean(c.current, c.previous), c.mean) << c.previous << " " << c.current;
 }

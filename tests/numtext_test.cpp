@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "text/numtext.h"
 #include "tests/numtext_reference.h"
+#include "text/numtext.h"
 
 namespace {
 

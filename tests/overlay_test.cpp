@@ -283,9 +283,10 @@ TEST_F(OverlayTest, LapsGoneSinceTheListAreSkippedAndNamed) {
         const auto rows = CsvRows(ReadBytes(out / "out.csv"));
         ASSERT_EQ(rows.size(), c.rows) << c.what;
         EXPECT_EQ(Field({rows[1]}, 0)[0], "0.000") << c.what;
-        EXPECT_EQ(prompts.informations,
-                  std::vector<std::string>{std::string("out.csv を出力しました。\r読み込めなかったラップ: ") +
-                                           c.skipped})
+        EXPECT_EQ(
+            prompts.informations,
+            std::vector<std::string>{
+                std::string("out.csv を出力しました。\r読み込めなかったラップ: ") + c.skipped})
             << c.what;
     }
 }

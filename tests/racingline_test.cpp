@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "tests/sharekit.h"
 #include "tests/kit/files.h"
+#include "tests/sharekit.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "text/datetime.h"
 #include "lapdata/lapfile.h"
 #include "tests/kit/files.h"
 #include "tests/kit/laps.h"
+#include "text/datetime.h"
 #include "tools/sessiongen.h"
 
 namespace {

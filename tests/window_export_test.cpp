@@ -8,10 +8,10 @@
 #include <QApplication>
 #include <QTest>
 
+#include "gui/qt/errorbox.h"
 #include "tests/kit/programs.h"
 #include "tests/kit/prompts.h"
 #include "tests/windowkit.h"
-#include "gui/qt/errorbox.h"
 
 namespace {
 
@@ -240,9 +240,9 @@ TEST_F(WindowExportTest, ShowsTheErrorOfEveryCommand) {
     auto form = Open(kVersion2);
     std::filesystem::remove(lap);
     if (!MakeUnopenableLapFile(lap)) GTEST_SKIP() << "no way to make a file unopenable here";
-    for (const Case& c : {Case{"export", &MainWindow::exportButton},
-                          Case{"raw log", &MainWindow::rawLogButton},
-                          Case{"picked files", &MainWindow::pickedFilesButton}}) {
+    for (const Case& c :
+         {Case{"export", &MainWindow::exportButton}, Case{"raw log", &MainWindow::rawLogButton},
+          Case{"picked files", &MainWindow::pickedFilesButton}}) {
         SCOPED_TRACE(c.name);
         errors.clear();
         ScriptedPrompts prompts;
@@ -272,7 +272,8 @@ TEST(ErrorBox, AddsAFullStopAfterCharactersThatSortAfterItThenThePath) {
              Case{"ファイルが見つかりません", "", "ファイルが見つかりません."},
              Case{"終わりました。", "", "終わりました。."},
              Case{"\U0001F600", "", "\U0001F600."},
-             Case{"ディスクがいっぱいです", "/ラップ/out.csv", "ディスクがいっぱいです.\n/ラップ/out.csv"},
+             Case{"ディスクがいっぱいです", "/ラップ/out.csv",
+                  "ディスクがいっぱいです.\n/ラップ/out.csv"},
          }) {
         EXPECT_EQ(ErrorBoxText({c.message, c.path}), c.shown) << c.message;
     }

@@ -50,9 +50,12 @@ TEST_F(WindowTest, ShowsTheControlsAsDrawn) {
     for (const Label& l : {
              Label{form->introLabel, "\"Quorbel\"用のCSVファイルを出力します。", {560, 8}},
              Label{form->instructionLabel1, "ラップ、あるいは連続する複数のラップを", {560, 32}},
-             Label{form->instructionLabel2, "選択し「出力」ボタンをクリックして下さい。", {560, 56}},
+             Label{
+                 form->instructionLabel2, "選択し「出力」ボタンをクリックして下さい。", {560, 56}},
              Label{form->launchNoteLabel1, "※Laprix解析ソフトを実行し、出力したい", {560, 144}},
-             Label{form->launchNoteLabel2, "\u3000 データを表示している状態で起動してください。", {560, 160}},
+             Label{form->launchNoteLabel2,
+                   "\u3000 データを表示している状態で起動してください。",
+                   {560, 160}},
          }) {
         EXPECT_EQ(Text(l.control->text()), l.text);
         EXPECT_EQ(l.control->pos(), l.place) << l.text;
@@ -66,9 +69,10 @@ TEST_F(WindowTest, ShowsTheControlsAsDrawn) {
         QRect place;
         bool visible;
     };
-    for (const Button& b : {Button{form->exportButton, "出力", {664, 88, 75, 25}, true},
-                            Button{form->rawLogButton, "..", {560, 206, 33, 25}, false},
-                            Button{form->pickedFilesButton, "Button1", {560, 240, 75, 25}, false}}) {
+    for (const Button& b :
+         {Button{form->exportButton, "出力", {664, 88, 75, 25}, true},
+          Button{form->rawLogButton, "..", {560, 206, 33, 25}, false},
+          Button{form->pickedFilesButton, "Button1", {560, 240, 75, 25}, false}}) {
         EXPECT_EQ(Text(b.control->text()), b.caption);
         EXPECT_EQ(b.control->geometry(), b.place) << b.caption;
         EXPECT_EQ(b.control->isVisible(), b.visible) << b.caption;
@@ -169,8 +173,7 @@ TEST_F(WindowTest, FindsTheLapsOfEitherProgram) {
         std::string expectedTempDir = c.expectedTempDir;
         if (expectedTempDir.starts_with("<prefix>")) expectedTempDir.replace(0, 8, Prefix());
         EXPECT_EQ(form->CurrentSession().dataFolder, expectedTempDir);
-        EXPECT_EQ(form->CurrentSession().lapFileNames.size(),
-                  static_cast<std::size_t>(c.lapCount));
+        EXPECT_EQ(form->CurrentSession().lapFileNames.size(), static_cast<std::size_t>(c.lapCount));
         EXPECT_EQ(ShownRows(*form), 2);  // nothing listed before the event loop runs
         form->show();
         EXPECT_EQ(DeliverFillLapList(*form), c.lapCount > 0 ? 1 : 0);
@@ -229,7 +232,8 @@ TEST_F(WindowTest, SelectsOneRowOrABlockWithTheMouse) {
         EXPECT_EQ(SelectedLapRows(*form).first, c.top);
         EXPECT_EQ(SelectedLapRows(*form).second, c.bottom);
         EXPECT_EQ(form->lapTable->selectedRanges().size(), 1);
-        EXPECT_EQ(form->lapTable->selectedRanges().value(0).columnCount(), static_cast<int>(kLapListColumns));
+        EXPECT_EQ(form->lapTable->selectedRanges().value(0).columnCount(),
+                  static_cast<int>(kLapListColumns));
     }
     // A double click edits nothing.
     QTest::mouseDClick(form->lapTable->viewport(), Qt::LeftButton, {}, RowCentre(*form, 2));

@@ -10,11 +10,11 @@
 #include <filesystem>
 #include <functional>
 
+#include "gui/qt/errorbox.h"
+#include "gui/qt/qtprompts.h"
 #include "tests/kit/prompts.h"
 #include "tests/windowkit.h"
 #include "text/error.h"
-#include "gui/qt/errorbox.h"
-#include "gui/qt/qtprompts.h"
 
 namespace {
 
@@ -199,8 +199,8 @@ TEST_F(WindowPromptsTest, ErrorBoxHasTheStopIconOkAndThePath) {
     WhenBox(seen, PressReturn);
     form->ExportPickedLapFiles();
     EXPECT_EQ(seen.title, "window_tests");
-    EXPECT_EQ(seen.text, QString::fromStdString("ファイル名の指定が間違っています.\n" + OutFolder() +
-                                                "gone/out.csv"));
+    EXPECT_EQ(seen.text, QString::fromStdString("ファイル名の指定が間違っています.\n" +
+                                                OutFolder() + "gone/out.csv"));
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
     EXPECT_EQ(seen.buttons, QStringList({"OK"}));
     form->SetPrompts(nullptr);

@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QTest>
 #include <climits>
-#include <climits>
 #include <cstdlib>
 #include <filesystem>
 
@@ -102,8 +101,8 @@ std::unique_ptr<MainWindow> WindowTest::Open(const ProgramVersion& version) {
 }
 
 std::string CellText(const MainWindow& window, int col, int row) {
-    const QTableWidgetItem* item = row == 0 ? window.lapTable->horizontalHeaderItem(col)
-                                            : window.lapTable->item(row - 1, col);
+    const QTableWidgetItem* item =
+        row == 0 ? window.lapTable->horizontalHeaderItem(col) : window.lapTable->item(row - 1, col);
     return item != nullptr ? item->text().toStdString() : std::string();
 }
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "gui/qt/mainwindow.h"
 #include "tests/kit/files.h"
 #include "tests/kit/laps.h"
-#include "gui/qt/mainwindow.h"
 
 struct RecordedError {
     QString caption;

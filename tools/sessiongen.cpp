@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -414,7 +414,6 @@ class Drive {
     double distance_ = 0;
 };
 
-
 }  // namespace
 
 std::vector<Sample> MakeLapSamples(const SessionOptions& options, int index) {
@@ -430,7 +429,8 @@ std::vector<Sample> MakeLapSamples(const SessionOptions& options, int index) {
 void WriteLapFile(const std::string& path, const std::vector<Sample>& records) {
     std::string bytes(records.size() * kLapRecordSize, '\0');
     for (std::size_t i = 0; i < records.size(); ++i)
-        EncodeSample(records[i], reinterpret_cast<unsigned char*>(bytes.data()) + i * kLapRecordSize);
+        EncodeSample(records[i],
+                     reinterpret_cast<unsigned char*>(bytes.data()) + i * kLapRecordSize);
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     file.close();

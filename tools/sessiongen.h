@@ -10,12 +10,12 @@
 #include "lapdata/lapfile.h"
 
 struct SessionOptions {
-    int laps = 5;               // number of lap files
-    int sampleHz = 20;          // 20, 10, 5 or 1 samples per second
-    int samplesPerLap = 0;      // 0: as many as one lap of the circuit takes
-    int firstDataNumber = 1;    // data number of the first file (Temp0001.dtb)
-    DateTime start = 41032.5;   // date-time of the first sample of the first lap
-    std::uint32_t seed = 1;     // varies speeds and GPS noise from lap to lap
+    int laps = 5;              // number of lap files
+    int sampleHz = 20;         // 20, 10, 5 or 1 samples per second
+    int samplesPerLap = 0;     // 0: as many as one lap of the circuit takes
+    int firstDataNumber = 1;   // data number of the first file (Temp0001.dtb)
+    DateTime start = 41032.5;  // date-time of the first sample of the first lap
+    std::uint32_t seed = 1;    // varies speeds and GPS noise from lap to lap
 };
 
 // The samples of lap `index` (0-based) of a session. Throws

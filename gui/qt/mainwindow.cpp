@@ -117,14 +117,14 @@ void MainWindow::CreateControls() {
                           QRect(560, 8, 288, 15));
     instructionLabel1 = NewLabel(this, QStringLiteral("ラップ、あるいは連続する複数のラップを"),
                                  QRect(560, 32, 248, 15));
-    instructionLabel2 = NewLabel(
-        this, QStringLiteral("選択し「出力」ボタンをクリックして下さい。"), QRect(560, 56, 258, 15));
+    instructionLabel2 = NewLabel(this, QStringLiteral("選択し「出力」ボタンをクリックして下さい。"),
+                                 QRect(560, 56, 258, 15));
     exportButton = NewButton(this, QStringLiteral("出力"), QRect(664, 88, 75, 25));
     launchNoteLabel1 = NewLabel(this, QStringLiteral("※Laprix解析ソフトを実行し、出力したい"),
                                 QRect(560, 144, 293, 15));
-    launchNoteLabel2 = NewLabel(
-        this, QStringLiteral("\u3000 データを表示している状態で起動してください。"),
-        QRect(560, 160, 305, 15));
+    launchNoteLabel2 =
+        NewLabel(this, QStringLiteral("\u3000 データを表示している状態で起動してください。"),
+                 QRect(560, 160, 305, 15));
     rawLogButton = NewButton(this, QStringLiteral(".."), QRect(560, 206, 33, 25));
     pickedFilesButton = NewButton(this, QStringLiteral("Button1"), QRect(560, 240, 75, 25));
     rawLogButton->hide();  // their commands stay out of the user's reach
@@ -150,8 +150,7 @@ void MainWindow::CreateControls() {
     lapTable->setFocus();
 
     openDialog = new QFileDialog(this);
-    SetUpOpenDialog(*openDialog,
-                    QString::fromStdString(platform::AnalysisSoftwareDataFolder()));
+    SetUpOpenDialog(*openDialog, QString::fromStdString(platform::AnalysisSoftwareDataFolder()));
     saveDialog = new QFileDialog(this);
     SetUpSaveDialog(*saveDialog);
 

@@ -145,8 +145,7 @@ std::string ResolveFolderIgnoringCase(const std::string& folder) {
     while (from < folder.size()) {
         std::size_t to = folder.find('/', from);
         if (to == std::string::npos) to = folder.size();
-        if (to > from)
-            resolved = FindIgnoringCase(resolved, folder.substr(from, to - from)) + "/";
+        if (to > from) resolved = FindIgnoringCase(resolved, folder.substr(from, to - from)) + "/";
         from = to + 1;
     }
     return resolved;

@@ -48,7 +48,8 @@ std::vector<Sample> StraightLap(DateTime start, int count, double stepSeconds, E
 std::string LapBytes(const std::vector<Sample>& samples) {
     std::string bytes(samples.size() * kLapRecordSize, '\0');
     for (std::size_t k = 0; k < samples.size(); ++k)
-        EncodeSample(samples[k], reinterpret_cast<unsigned char*>(bytes.data()) + k * kLapRecordSize);
+        EncodeSample(samples[k],
+                     reinterpret_cast<unsigned char*>(bytes.data()) + k * kLapRecordSize);
     return bytes;
 }
 
