@@ -17,7 +17,7 @@ namespace {
 // The save dialog, with the extension forced to ".csv": the target, or
 // nothing when the user cancelled.
 std::optional<std::string> AskTarget(Prompts& prompts, const std::string& preset) {
-    const auto entered = prompts.AskSavePath(preset);
+    const auto entered = prompts.AskSavePath(preset, SaveType::Csv);
     if (!entered) return std::nullopt;
     return ForceCsvExtension(*entered);
 }

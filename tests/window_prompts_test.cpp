@@ -148,7 +148,7 @@ TEST_F(WindowPromptsTest, SaveDialogOffersThePresetAndLeavesTheQuestionToTheComm
         title = modal.windowTitle();
         QTest::keyClick(&NameEdit(modal), Qt::Key_Return);
     });
-    EXPECT_EQ(prompts->AskSavePath("Temp0003.csv"), documents + "/Temp0003.csv");
+    EXPECT_EQ(prompts->AskSavePath("Temp0003.csv", SaveType::Csv), documents + "/Temp0003.csv");
     EXPECT_EQ(offered, "Temp0003.csv");
     // Qt's own texts come in Japanese too.
     EXPECT_EQ(title, "名前を付けて保存");
@@ -161,7 +161,7 @@ TEST_F(WindowPromptsTest, SaveDialogOffersThePresetAndLeavesTheQuestionToTheComm
         NameEdit(modal).setText("laps.csv");
         QTest::keyClick(&NameEdit(modal), Qt::Key_Return);
     });
-    EXPECT_EQ(prompts->AskSavePath(""), documents + "/laps.csv");
+    EXPECT_EQ(prompts->AskSavePath("", SaveType::Csv), documents + "/laps.csv");
     EXPECT_EQ(offered, "");
 }
 

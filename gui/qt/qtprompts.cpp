@@ -1,6 +1,7 @@
 #include "gui/qt/qtprompts.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -11,6 +12,21 @@ namespace {
 // dialog shows only their descriptions.
 const QString kLapFileFilter = QStringLiteral("dtbファイル (*.[dD][tT][bB])");
 const QString kCsvFileFilter = QStringLiteral("CSVファイル (*.[cC][sS][vV])");
+const QString kSvgFileFilter = QStringLiteral("SVG画像 (*.[sS][vV][gG])");
+const QString kPngFileFilter = QStringLiteral("PNG画像 (*.[pP][nN][gG])");
+const QString kGpxFileFilter = QStringLiteral("GPXファイル (*.[gG][pP][xX])");
+
+QStringList FiltersOf(SaveType type) {
+    switch (type) {
+        case SaveType::Picture:
+            return {kSvgFileFilter, kPngFileFilter};
+        case SaveType::Gpx:
+            return {kGpxFileFilter};
+        case SaveType::Csv:
+            break;
+    }
+    return {kCsvFileFilter};
+}
 
 // Qt's own dialog behaves the same on every desktop and headless.
 void SetUpFileDialog(QFileDialog& dialog, const QString& filter) {
@@ -61,7 +77,8 @@ std::optional<std::string> QtPrompts::AskOpenPath() {
     return Run(open_);
 }
 
-std::optional<std::string> QtPrompts::AskSavePath(const std::string& fileName) {
+std::optional<std::string> QtPrompts::AskSavePath(const std::string& fileName, SaveType type) {
+    save_.setNameFilters(FiltersOf(type));
     if (fileName.empty()) {
         // selectFile ignores an empty name, and the name of the last save
         // must not be offered again.
@@ -69,7 +86,12 @@ std::optional<std::string> QtPrompts::AskSavePath(const std::string& fileName) {
     } else {
         save_.selectFile(QString::fromStdString(fileName));
     }
-    return Run(save_);
+    auto path = Run(save_);
+    // A picture saved with the PNG filter and no extension of its own is a PNG.
+    if (path && type == SaveType::Picture && save_.selectedNameFilter() == kPngFileFilter &&
+        QFileInfo(QString::fromStdString(*path)).suffix().isEmpty())
+        *path += ".png";
+    return path;
 }
 
 bool QtPrompts::AskYesNoWarning(const std::string& text) {

@@ -25,7 +25,7 @@ class QtPrompts : public Prompts {
 
     void SetOpenFolder(const std::string& folder) override;
     std::optional<std::string> AskOpenPath() override;
-    std::optional<std::string> AskSavePath(const std::string& fileName) override;
+    std::optional<std::string> AskSavePath(const std::string& fileName, SaveType type) override;
     bool AskYesNoWarning(const std::string& text) override;
     void ShowInformation(const std::string& text) override;
 

@@ -17,6 +17,7 @@ class ScriptedPrompts : public Prompts {
     std::vector<std::string> openFolders;  // every folder set
     int openDialogs = 0;
     std::vector<std::string> savePresets;  // the preset of every save dialog
+    std::vector<SaveType> saveTypes;
     std::vector<std::string> warnings;
     std::vector<std::string> informations;
 
@@ -26,8 +27,9 @@ class ScriptedPrompts : public Prompts {
         if (index >= openPaths.size()) return std::nullopt;
         return openPaths[index];
     }
-    std::optional<std::string> AskSavePath(const std::string& fileName) override {
+    std::optional<std::string> AskSavePath(const std::string& fileName, SaveType type) override {
         savePresets.push_back(fileName);
+        saveTypes.push_back(type);
         return savePath;
     }
     bool AskYesNoWarning(const std::string& text) override {
