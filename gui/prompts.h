@@ -23,8 +23,7 @@ class Prompts {
     virtual std::optional<std::string> AskOpenPath() = 0;
     // Shows the save dialog for files of `type` with `fileName` preset
     // (empty: no name): the entered path, or nothing when cancelled.
-    virtual std::optional<std::string> AskSavePath(const std::string& fileName,
-                                                   SaveType type) = 0;
+    virtual std::optional<std::string> AskSavePath(const std::string& fileName, SaveType type) = 0;
     // The warning box with Yes and No; true only for Yes.
     virtual bool AskYesNoWarning(const std::string& text) = 0;
     // The information box with OK.

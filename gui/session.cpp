@@ -2,6 +2,7 @@
 
 #include "export/overlay.h"
 #include "export/rawlog.h"
+#include "export/sharing.h"
 #include "laplist/lapfiles.h"
 #include "platform/files.h"
 #include "platform/system.h"
@@ -22,6 +23,45 @@ std::optional<std::string> AskTarget(Prompts& prompts, const std::string& preset
     return ForceCsvExtension(*entered);
 }
 
+// The question before a file is replaced; true when it may be written.
+bool MayWrite(Prompts& prompts, const std::string& target) {
+    return platform::KindOf(target) != platform::EntryKind::File ||
+           prompts.AskYesNoWarning(FileNameOf(target) + " は既に存在します。\r上書きしますか?");
+}
+
+[[noreturn]] void ThrowNoLapLoaded(const std::vector<std::string>& skipped) {
+    throw Error("選択したラップを読み込めませんでした。何も出力していません: " +
+                JoinWithCommas(skipped));
+}
+
+// The completion message, naming the laps that were left out.
+void TellWritten(Prompts& prompts, const std::string& target,
+                 const std::vector<std::string>& skipped) {
+    std::string message = FileNameOf(target) + " を出力しました。";
+    if (!skipped.empty()) message += "\r読み込めなかったラップ: " + JoinWithCommas(skipped);
+    prompts.ShowInformation(message);
+}
+
+// The laps of the selected rows, or of the first row when none is selected.
+std::vector<LapSource> SelectedLaps(const Session& session, std::optional<RowRange> selection) {
+    const RowRange rows = selection.value_or(RowRange{});
+    return SelectedLapSources(session.dataFolder, session.lapRows, rows.first, rows.last);
+}
+
+// The name a save dialog offers for the selected laps: the first one's file
+// name with `extension`.
+std::string PresetFor(const Session& session, std::optional<RowRange> selection,
+                      std::string_view extension) {
+    const std::size_t first = selection ? selection->first : 0;
+    if (first >= session.lapRows.size()) return {};
+    return ForceExtension(session.lapRows[first].fileName, extension);
+}
+
+bool HasPngExtension(const std::string& path) {
+    const std::string name = FileNameOf(path);
+    return name.size() > 4 && EqualIgnoringAsciiCase(name.substr(name.size() - 4), ".png");
+}
+
 }  // namespace
 
 Session StartSession(const ProgramVersion& version) {
@@ -39,22 +79,10 @@ void ExportSelectedLapsCommand(const Session& session, std::optional<RowRange> s
                                Prompts& prompts) {
     if (session.lapRows.empty()) return;  // no lap listed
     const auto target = AskTarget(prompts, "");
-    if (!target) return;
-    const std::string name = FileNameOf(*target);
-    if (platform::KindOf(*target) == platform::EntryKind::File &&
-        !prompts.AskYesNoWarning(name + " は既に存在します。\r上書きしますか?"))
-        return;
-
-    const RowRange rows = selection.value_or(RowRange{});
-    const ExportOutcome outcome = ExportSelectedLaps(
-        SelectedLapSources(session.dataFolder, session.lapRows, rows.first, rows.last), *target);
-    if (outcome.status != ExportStatus::Written)
-        throw Error("選択したラップを読み込めませんでした。何も出力していません: " +
-                    JoinWithCommas(outcome.skipped));
-    std::string message = name + " を出力しました。";
-    if (!outcome.skipped.empty())
-        message += "\r読み込めなかったラップ: " + JoinWithCommas(outcome.skipped);
-    prompts.ShowInformation(message);
+    if (!target || !MayWrite(prompts, *target)) return;
+    const ExportOutcome outcome = ExportSelectedLaps(SelectedLaps(session, selection), *target);
+    if (outcome.status != ExportStatus::Written) ThrowNoLapLoaded(outcome.skipped);
+    TellWritten(prompts, *target, outcome.skipped);
 }
 
 void ExportPickedLapFilesCommand(const Session& session, Prompts& prompts) {
@@ -90,6 +118,41 @@ void ExportRawLogCommand(Session& session, Prompts& prompts) {
         return;
     }
     ExportRawLog(session.rawLog, *target);
+}
+
+std::string RacingLineOfSelection(const Session& session, std::optional<RowRange> selection) {
+    std::vector<std::string> skipped;
+    const auto svg = RacingLineOf(SelectedLaps(session, selection), skipped);
+    if (!svg) ThrowNoLapLoaded(skipped);
+    return *svg;
+}
+
+void SaveRacingLineCommand(const Session& session, std::optional<RowRange> selection,
+                           Prompts& prompts, const PngRenderer& renderPng) {
+    if (session.lapRows.empty()) return;
+    const auto entered =
+        prompts.AskSavePath(PresetFor(session, selection, ".svg"), SaveType::Picture);
+    if (!entered) return;
+    const bool png = HasPngExtension(*entered);
+    const std::string target = png ? *entered : ForceExtension(*entered, ".svg");
+    if (!MayWrite(prompts, target)) return;
+    std::vector<std::string> skipped;
+    const auto svg = RacingLineOf(SelectedLaps(session, selection), skipped);
+    if (!svg) ThrowNoLapLoaded(skipped);
+    WriteFileAtomically(target, png ? renderPng(*svg) : *svg);
+    TellWritten(prompts, target, skipped);
+}
+
+void SaveGpxCommand(const Session& session, std::optional<RowRange> selection, Prompts& prompts) {
+    if (session.lapRows.empty()) return;
+    const auto entered = prompts.AskSavePath(PresetFor(session, selection, ".gpx"), SaveType::Gpx);
+    if (!entered) return;
+    const std::string target = ForceExtension(*entered, ".gpx");
+    if (!MayWrite(prompts, target)) return;
+    const ExportOutcome outcome =
+        ExportGpx(SelectedLaps(session, selection), target, platform::MachineLocalToUtc());
+    if (outcome.status != ExportStatus::Written) ThrowNoLapLoaded(outcome.skipped);
+    TellWritten(prompts, target, outcome.skipped);
 }
 
 std::string LapListHint(const Session& session) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,6 +50,20 @@ void ExportSelectedLapsCommand(const Session& session, std::optional<RowRange> s
 void ExportPickedLapFilesCommand(const Session& session, Prompts& prompts);
 // The hidden command: every record of one lap file.
 void ExportRawLogCommand(Session& session, Prompts& prompts);
+
+// The racing line picture (SVG) of the selected laps, for a preview. An
+// Error when not one of them loads.
+std::string RacingLineOfSelection(const Session& session, std::optional<RowRange> selection);
+
+// A picture as PNG bytes: the window toolkit draws the SVG.
+using PngRenderer = std::function<std::string(const std::string& svg)>;
+
+// The racing line of the selected laps into a file of the user's choice:
+// PNG when its name ends in ".png", SVG otherwise.
+void SaveRacingLineCommand(const Session& session, std::optional<RowRange> selection,
+                           Prompts& prompts, const PngRenderer& renderPng);
+// The selected laps as GPX, with the machine's time zone.
+void SaveGpxCommand(const Session& session, std::optional<RowRange> selection, Prompts& prompts);
 
 // Where the lap list looked and, when it found nothing, a sentence saying so.
 std::string LapListHint(const Session& session);

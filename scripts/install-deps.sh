@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config clang-format
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libmpfr-dev
-  qt6-base-dev libgl-dev qt6-translations-l10n libx11-dev locales
+  qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n libx11-dev locales
   xvfb xauth xdotool x11-utils imagemagick openbox
   fonts-ipafont-gothic
   librsvg2-bin gpsbabel libxml2-utils tzdata

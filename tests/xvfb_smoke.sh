@@ -4,8 +4,9 @@
 # its outer size (frame included), saves a screenshot, and closes the window
 # as the title bar's close button does, requiring exit status 0. Version
 # 2.0.0 is also started on an empty prefix (the hint where the laps were
-# looked for) and driven by the keyboard into an export that fails (the
-# error box naming the path); both are saved as screenshots.
+# looked for), shows a lap's racing line on a double click, and is driven
+# by the keyboard into an export that fails (the error box naming the
+# path); each is saved as a screenshot.
 # Usage: xvfb_smoke.sh PROGRAM CAPTION GENSESSION WMCLOSE BUILD_FOLDER
 set -euo pipefail
 program=$1 caption=$2 gensession=$3 wmclose=$4 build=$5
@@ -117,6 +118,23 @@ echo "window $window: ${width}x${height} inside, $outer outside"
 screenshot "$shots/$name.png"
 
 if [ "$name" = Laprix2QuorbelII ]; then
+  # A double click on the first lap shows its racing line; Escape closes it.
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  xdotool mousemove $((X + 100)) $((Y + 36)) click --repeat 2 --delay 100 1
+  view=
+  for _ in $(seq 50); do
+    view=$(xdotool search --onlyvisible --name "^走行ライン\$" 2>/dev/null | head -n 1) || true
+    [ -n "$view" ] && break
+    sleep 0.1
+  done
+  [ -n "$view" ] || { echo "no racing line window came" >&2; exit 1; }
+  screenshot "$shots/$name-racingline.png"
+  xdotool windowactivate --sync "$view" key Escape
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name "^走行ライン\$" >/dev/null 2>&1 || break
+    sleep 0.1
+  done
+
   # Tab to the button, Enter, a target the program may not write, Enter.
   xdotool windowactivate --sync "$window"
   xdotool key Tab Return

@@ -11,6 +11,7 @@
 
 #include "gui/qt/errorbox.h"
 #include "gui/qt/qtprompts.h"
+#include "gui/qt/racinglineview.h"
 #include "platform/system.h"
 
 namespace {
@@ -154,9 +155,32 @@ void MainWindow::CreateControls() {
     saveDialog = new QFileDialog(this);
     SetUpSaveDialog(*saveDialog);
 
+    CreateLapMenu();
+
     connect(exportButton, &QPushButton::clicked, this, &MainWindow::ExportSelectedLaps);
     connect(rawLogButton, &QPushButton::clicked, this, &MainWindow::ExportRawLog);
     connect(pickedFilesButton, &QPushButton::clicked, this, &MainWindow::ExportPickedLapFiles);
+}
+
+void MainWindow::CreateLapMenu() {
+    lapMenu = new QMenu(this);
+    showRacingLineAction = lapMenu->addAction(QStringLiteral("走行ラインを表示"));
+    saveRacingLineAction = lapMenu->addAction(QStringLiteral("走行ライン画像を保存…"));
+    saveGpxAction = lapMenu->addAction(QStringLiteral("GPXで保存…"));
+    connect(showRacingLineAction, &QAction::triggered, this, &MainWindow::ShowRacingLine);
+    connect(saveRacingLineAction, &QAction::triggered, this, &MainWindow::SaveRacingLine);
+    connect(saveGpxAction, &QAction::triggered, this, &MainWindow::SaveGpx);
+    lapTable->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lapTable, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (session_.lapRows.empty()) return;  // nothing to draw
+        lapMenu->popup(lapTable->viewport()->mapToGlobal(at));
+    });
+    // A double click shows that lap's racing line.
+    connect(lapTable, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
+        if (row < 0 || static_cast<std::size_t>(row) >= session_.lapRows.size()) return;
+        lapTable->selectRow(row);
+        ShowRacingLine();
+    });
 }
 
 void MainWindow::SetPrompts(Prompts* prompts) {
@@ -205,6 +229,23 @@ void MainWindow::ExportPickedLapFiles() {
 
 void MainWindow::ExportRawLog() {
     Run([this] { ExportRawLogCommand(session_, *prompts_); });
+}
+
+void MainWindow::ShowRacingLine() {
+    Run([this] {
+        if (session_.lapRows.empty()) return;
+        auto* view = new RacingLineView(RacingLineOfSelection(session_, SelectedRows()), this);
+        racingLineWindow_ = view;
+        view->show();
+    });
+}
+
+void MainWindow::SaveRacingLine() {
+    Run([this] { SaveRacingLineCommand(session_, SelectedRows(), *prompts_, RenderPng); });
+}
+
+void MainWindow::SaveGpx() {
+    Run([this] { SaveGpxCommand(session_, SelectedRows(), *prompts_); });
 }
 
 void MainWindow::FillLapList() {

@@ -5,6 +5,8 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QWidget>
@@ -27,6 +29,11 @@ class MainWindow : public QWidget {
     void ExportPickedLapFiles();
     void ExportRawLog();
     void FillLapList();
+    // The racing line of the selected laps: shown, saved as a picture, saved
+    // as GPX.
+    void ShowRacingLine();
+    void SaveRacingLine();
+    void SaveGpx();
 
     const Session& CurrentSession() const { return session_; }
     // Who answers the commands' questions: the window's own dialogs and
@@ -48,6 +55,14 @@ class MainWindow : public QWidget {
     QPushButton* pickedFilesButton;
     QFileDialog* openDialog;
     QFileDialog* saveDialog;
+    // The lap list's menu (right click, or the menu key).
+    QMenu* lapMenu;
+    QAction* showRacingLineAction;
+    QAction* saveRacingLineAction;
+    QAction* saveGpxAction;
+
+    // The racing line window opened last, while it is open.
+    QWidget* RacingLineWindow() const { return racingLineWindow_; }
 
   protected:
     void customEvent(QEvent* event) override;
@@ -57,6 +72,7 @@ class MainWindow : public QWidget {
 
   private:
     void CreateControls();
+    void CreateLapMenu();
     void ShowLapRows();
     void ShowFolderHint();
     std::optional<RowRange> SelectedRows() const;
@@ -71,4 +87,5 @@ class MainWindow : public QWidget {
     Prompts* prompts_;
     ErrorDisplay errorDisplay_;
     bool outerSizeFitted_ = false;
+    QPointer<QWidget> racingLineWindow_;
 };
