@@ -61,7 +61,8 @@ class Probe : public QObject {
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    UseJapaneseQtTexts();
+    QTranslator japanese;
+    UseJapaneseQtTexts(japanese);
     MainWindow window(kVersion2);
     window.show();
     Probe probe(*window.lapTable->viewport());

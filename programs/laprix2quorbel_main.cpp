@@ -7,7 +7,8 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    UseJapaneseQtTexts();
+    QTranslator japanese;
+    UseJapaneseQtTexts(japanese);
     MainWindow window(L2Q_PROGRAM_VERSION);
     window.show();
     return application.exec();

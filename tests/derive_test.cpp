@@ -5,13 +5,12 @@
 
 #include "lapdata/derive.h"
 #include "lapdata/derive_detail.h"
+#include "lapdata/trackconst.h"
 #include "tests/kit/laps.h"
 
 namespace {
 
 using namespace derive_detail;
-
-constexpr Extended kPiL = 3.141592653589793238462643383279502884L;
 
 TEST(TrackDerivation, TurnDirection) {
     const struct {
@@ -25,7 +24,7 @@ TEST(TrackDerivation, TurnDirection) {
 
 TEST(TrackDerivation, PathRadiusFollowsTheBisectorRules) {
     auto onCircle = [](int degrees, int axis) {
-        const Extended a = degrees / 180.0L * kPiL;
+        const Extended a = degrees / 180.0L * kPi;
         return 50 * (axis == 0 ? std::cos(a) : std::sin(a));
     };
     EXPECT_NEAR(PathRadius(onCircle(10, 0), onCircle(10, 1), onCircle(40, 0), onCircle(40, 1),

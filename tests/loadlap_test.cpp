@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "lapdata/loadlap.h"
+#include "lapdata/trackconst.h"
 #include "tests/kit/files.h"
 #include "tests/kit/laps.h"
 #include "text/error.h"
@@ -153,7 +154,7 @@ Extended AngleBetween(Extended a, Extended b) {
 TEST_F(LoadLapTest, HeadingsFromPositions) {
     // Steps whose bearings (file convention) are `previous` then `current`.
     auto step = [](Extended bearing) {
-        const Extended compass = (bearing + 180) / 180 * 3.141592653589793238462643383279502884L;
+        const Extended compass = (bearing + 180) / 180 * kPi;
         return std::pair<Extended, Extended>{1e-4L * std::sin(compass), 1e-4L * std::cos(compass)};
     };
     const struct {

@@ -205,6 +205,20 @@ TEST_F(OverlayTest, ClosingLinesCountOnFromTheTruncatedLastTime) {
     }
 }
 
+// Far from the reference (only a broken clock gets there) the closing lines
+// still count on by whole seconds: beyond 2^53 a double cannot hold T0 + 1.
+TEST_F(OverlayTest, ClosingLinesCountExactlyFarFromTheReference) {
+    std::vector<Sample> recs = StraightLap(0, 2);  // 1899-12-30 00:00:00.000
+    recs[1].dateTime = 1.2e11;                     // 10,368,000,000,000,000 s later
+    WriteLap("Temp0001.dtb", recs);
+    List(1, 1);
+    const auto rows = Export();
+    ASSERT_EQ(rows.size(), 1u + 2 + 10);
+    EXPECT_EQ(Field({rows[2]}, 0)[0], "10368000000000000.000");
+    EXPECT_EQ(Field({rows[3]}, 0)[0], "10368000000000001.000");
+    EXPECT_EQ(Field({rows[12]}, 0)[0], "10368000000000010.000");
+}
+
 TEST_F(OverlayTest, GElementOfTheEnds) {
     Lap lap;
     lap.samples.resize(4);

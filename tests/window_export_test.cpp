@@ -200,7 +200,7 @@ TEST_F(WindowExportTest, ShowsAReadErrorAndStaysUsable) {
     ClickExport(*form);
     EXPECT_EQ(errors.size(), 1u);
     EXPECT_EQ(prompts.informations, std::vector<std::string>{"laps.csv を出力しました。"});
-    EXPECT_EQ(ReadBytes(OutFolder() + "laps.csv"), LapcsvOverlay("0002-0003"));
+    EXPECT_EQ(CsvRows(ReadBytes(OutFolder() + "laps.csv")).size(), 1u + 2 * 40 + 10);
 
     std::filesystem::rename(lap, OutFolder() + "aside.dtb");
     ASSERT_TRUE(MakeUnopenableLapFile(lap));

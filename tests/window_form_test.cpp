@@ -97,6 +97,8 @@ TEST_F(WindowTest, ShowsTheControlsAsDrawn) {
     EXPECT_EQ(grid.selectionMode(), QAbstractItemView::ContiguousSelection);
     EXPECT_EQ(grid.editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_TRUE(grid.showGrid());
+    // A list of rows scrolls by whole rows.
+    EXPECT_EQ(grid.verticalScrollMode(), QAbstractItemView::ScrollPerItem);
     EXPECT_EQ(grid.currentRow(), 0);
     EXPECT_EQ(SelectedLapRows(*form).first, 1);
     EXPECT_EQ(SelectedLapRows(*form).second, 1);
@@ -196,6 +198,9 @@ TEST_F(WindowTest, ListsTheLaps) {
 
     EXPECT_EQ(ShownRows(*form), 6);
     EXPECT_EQ(form->CurrentSession().lapRows.size(), 5u);
+    // The first lap is the current, selected row: the focus mark is on it.
+    EXPECT_EQ(form->lapTable->currentRow(), 0);
+    EXPECT_EQ(SelectedLapRows(*form), std::make_pair(1, 1));
     EXPECT_EQ(CellText(*form, 0, 5), "0005");
     EXPECT_EQ(CellText(*form, 1, 1), "2012/05/03");
     EXPECT_EQ(CellText(*form, 2, 1), "12:00:00");

@@ -9,22 +9,23 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <numbers>
 #include <stdexcept>
 
 #include "text/error.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kPi = std::numbers::pi;
 constexpr double kGravity = 9.80665;
 
 // The circuit, driven clockwise from the start line on the main straight,
 // which points east. Straights give a length, corners a radius and a turn
 // (degrees, right positive); the turns add up to one full right turn.
 struct LayoutPiece {
-    double Length;
-    double Radius;
-    double TurnDeg;
+    double length;
+    double radius;
+    double turnDeg;
 };
 constexpr LayoutPiece kLayout[] = {
     {600, 0, 0},   // start line to turn 1
@@ -63,26 +64,26 @@ constexpr double kDragLimit = 53.0;  // m/s
 constexpr double kBrakeDecel = 1.05 * kGravity;
 
 struct Piece {
-    double Start;  // metres from the start line
-    double Length;
-    double Curv;        // 1/m, right positive
-    double TurnBefore;  // radians turned before the piece
+    double start;  // metres from the start line
+    double length;
+    double curv;        // 1/m, right positive
+    double turnBefore;  // radians turned before the piece
 };
 
 struct Circuit {
-    double Length = 0;
-    double Step = 0;  // node spacing: Length / Nodes
-    int Nodes = 0;    // node Nodes is the start line again
-    std::vector<Piece> Pieces;
+    double length = 0;
+    double step = 0;  // node spacing: length / nodes
+    int nodes = 0;    // node `nodes` is the start line again
+    std::vector<Piece> pieces;
     // Per node: position (m east/north of the start line), course (radians
     // clockwise from north, unwrapped), curvature and the piece it lies in.
-    std::vector<double> East, North, Course, Curv;
-    std::vector<int> PieceOf;
+    std::vector<double> east, north, course, curv;
+    std::vector<int> pieceOf;
 };
 
 int PieceAt(const std::vector<Piece>& pieces, double s) {
     const auto it = std::upper_bound(pieces.begin(), pieces.end(), s,
-                                     [](double v, const Piece& p) { return v < p.Start; });
+                                     [](double v, const Piece& p) { return v < p.start; });
     return std::max(0, static_cast<int>(it - pieces.begin()) - 1);
 }
 
@@ -92,7 +93,7 @@ double TurnTo(const std::vector<Piece>& pieces, double length, double s) {
     const double laps = std::floor(s / length);
     const double r = s - laps * length;
     const Piece& p = pieces[PieceAt(pieces, r)];
-    return laps * 2 * kPi + p.TurnBefore + p.Curv * std::min(r - p.Start, p.Length);
+    return laps * 2 * kPi + p.turnBefore + p.curv * std::min(r - p.start, p.length);
 }
 
 // The layout's curvature averaged over kTransition: a linear ramp across
@@ -107,8 +108,8 @@ std::vector<Piece> MakePieces(const std::vector<double>& lengths) {
     double start = 0, turn = 0;
     for (std::size_t i = 0; i < std::size(kLayout); ++i) {
         const LayoutPiece& l = kLayout[i];
-        const double angle = l.TurnDeg * kPi / 180;
-        const double curv = l.Radius > 0 ? (angle > 0 ? 1 : -1) / l.Radius : 0;
+        const double angle = l.turnDeg * kPi / 180;
+        const double curv = l.radius > 0 ? (angle > 0 ? 1 : -1) / l.radius : 0;
         pieces.push_back({start, lengths[i], curv, turn});
         start += lengths[i];
         turn += angle;
@@ -117,30 +118,30 @@ std::vector<Piece> MakePieces(const std::vector<double>& lengths) {
 }
 
 void Trace(Circuit& c) {
-    c.Length = c.Pieces.back().Start + c.Pieces.back().Length;
-    c.Nodes = static_cast<int>(std::ceil(c.Length / kNodeSpacing));
-    c.Step = c.Length / c.Nodes;
-    const std::size_t n = static_cast<std::size_t>(c.Nodes) + 1;
-    c.East.assign(n, 0);
-    c.North.assign(n, 0);
-    c.Course.assign(n, 0);
-    c.Curv.assign(n, 0);
-    c.PieceOf.assign(n, 0);
-    const double h = c.Step / kSubSteps;
+    c.length = c.pieces.back().start + c.pieces.back().length;
+    c.nodes = static_cast<int>(std::ceil(c.length / kNodeSpacing));
+    c.step = c.length / c.nodes;
+    const std::size_t n = static_cast<std::size_t>(c.nodes) + 1;
+    c.east.assign(n, 0);
+    c.north.assign(n, 0);
+    c.course.assign(n, 0);
+    c.curv.assign(n, 0);
+    c.pieceOf.assign(n, 0);
+    const double h = c.step / kSubSteps;
     double east = 0, north = 0, course = kPi / 2;
     for (std::size_t i = 0; i < n; ++i) {
-        const double s = static_cast<double>(i) * c.Step;
-        c.East[i] = east;
-        c.North[i] = north;
-        c.Course[i] = course;
-        c.Curv[i] = SmoothCurv(c.Pieces, c.Length, s);
-        c.PieceOf[i] = PieceAt(c.Pieces, s);
+        const double s = static_cast<double>(i) * c.step;
+        c.east[i] = east;
+        c.north[i] = north;
+        c.course[i] = course;
+        c.curv[i] = SmoothCurv(c.pieces, c.length, s);
+        c.pieceOf[i] = PieceAt(c.pieces, s);
         if (i + 1 == n) break;
         for (int k = 0; k < kSubSteps; ++k) {
             const double a = s + k * h;
-            const double ka = SmoothCurv(c.Pieces, c.Length, a);
-            const double km = SmoothCurv(c.Pieces, c.Length, a + h / 2);
-            const double kb = SmoothCurv(c.Pieces, c.Length, a + h);
+            const double ka = SmoothCurv(c.pieces, c.length, a);
+            const double km = SmoothCurv(c.pieces, c.length, a + h / 2);
+            const double kb = SmoothCurv(c.pieces, c.length, a + h);
             const double mid = course + h / 2 * (ka + km) / 2;
             east += h * std::sin(mid);
             north += h * std::cos(mid);
@@ -154,32 +155,32 @@ void Trace(Circuit& c) {
 Circuit BuildCircuit() {
     std::vector<double> lengths;
     for (const LayoutPiece& l : kLayout)
-        lengths.push_back(l.Radius > 0 ? l.Radius * std::abs(l.TurnDeg) * kPi / 180 : l.Length);
+        lengths.push_back(l.radius > 0 ? l.radius * std::abs(l.turnDeg) * kPi / 180 : l.length);
     Circuit c;
     for (int pass = 0; pass < 3; ++pass) {
-        c.Pieces = MakePieces(lengths);
+        c.pieces = MakePieces(lengths);
         Trace(c);
-        const double ex = c.East.back(), ny = c.North.back();
+        const double ex = c.east.back(), ny = c.north.back();
         // Minimum-norm change of the straight lengths that cancels the gap:
         // a straight lengthened by d moves everything after it by d along it.
         double sxx = 0, sxy = 0, syy = 0;
-        for (const Piece& p : c.Pieces) {
-            if (p.Curv != 0) continue;
-            const double dx = std::sin(kPi / 2 + p.TurnBefore),
-                         dy = std::cos(kPi / 2 + p.TurnBefore);
+        for (const Piece& p : c.pieces) {
+            if (p.curv != 0) continue;
+            const double dx = std::sin(kPi / 2 + p.turnBefore),
+                         dy = std::cos(kPi / 2 + p.turnBefore);
             sxx += dx * dx, sxy += dx * dy, syy += dy * dy;
         }
         const double det = sxx * syy - sxy * sxy;
         const double lx = (syy * -ex - sxy * -ny) / det;
         const double ly = (sxx * -ny - sxy * -ex) / det;
-        for (std::size_t i = 0; i < c.Pieces.size(); ++i) {
-            const Piece& p = c.Pieces[i];
-            if (p.Curv != 0) continue;
+        for (std::size_t i = 0; i < c.pieces.size(); ++i) {
+            const Piece& p = c.pieces[i];
+            if (p.curv != 0) continue;
             lengths[i] +=
-                std::sin(kPi / 2 + p.TurnBefore) * lx + std::cos(kPi / 2 + p.TurnBefore) * ly;
+                std::sin(kPi / 2 + p.turnBefore) * lx + std::cos(kPi / 2 + p.turnBefore) * ly;
         }
     }
-    c.Pieces = MakePieces(lengths);
+    c.pieces = MakePieces(lengths);
     Trace(c);
     return c;
 }
@@ -220,9 +221,9 @@ double Uniform(std::uint32_t seed, Stream stream, std::uint64_t index, double lo
 // Speed and time over one lap of the circuit, from the start line to the
 // start line, at the profile nodes.
 struct LapProfile {
-    std::vector<double> Speed;  // m/s
-    std::vector<double> Time;   // s since the start line
-    double Duration = 0;
+    std::vector<double> speed;  // m/s
+    std::vector<double> time;   // s since the start line
+    double duration = 0;
 };
 
 // `lap` -1 is the out lap that brings the car up to speed; every lap
@@ -235,31 +236,31 @@ LapProfile MakeProfile(const Circuit& c, std::uint32_t seed, std::int64_t lap, d
     const double dragLimit = kDragLimit * std::cbrt(power);
     const double decel = kBrakeDecel * brake;
 
-    const std::size_t n = c.Curv.size();
+    const std::size_t n = c.curv.size();
     LapProfile p;
-    p.Speed.resize(n);
+    p.speed.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
-        const double curv = std::abs(c.Curv[i]);
+        const double curv = std::abs(c.curv[i]);
         const double grip =
-            kLateralAccel * Uniform(seed, kCornerGrip, key + c.PieceOf[i], 0.94, 1.02);
-        p.Speed[i] = curv > 1e-9 ? std::sqrt(grip / curv) : dragLimit;
+            kLateralAccel * Uniform(seed, kCornerGrip, key + c.pieceOf[i], 0.94, 1.02);
+        p.speed[i] = curv > 1e-9 ? std::sqrt(grip / curv) : dragLimit;
     }
     // Accelerate out of every corner, then brake into it.
-    p.Speed[0] = std::min(p.Speed[0], entrySpeed);
+    p.speed[0] = std::min(p.speed[0], entrySpeed);
     for (std::size_t i = 0; i + 1 < n; ++i) {
-        const double v = p.Speed[i];
+        const double v = p.speed[i];
         const double a = std::max(0.0, drive * (1 - (v / dragLimit) * (v / dragLimit)));
-        p.Speed[i + 1] = std::min(p.Speed[i + 1], std::sqrt(v * v + 2 * a * c.Step));
+        p.speed[i + 1] = std::min(p.speed[i + 1], std::sqrt(v * v + 2 * a * c.step));
     }
     for (std::size_t i = n - 1; i > 0; --i) {
-        const double v = p.Speed[i];
-        p.Speed[i - 1] = std::min(p.Speed[i - 1], std::sqrt(v * v + 2 * decel * c.Step));
+        const double v = p.speed[i];
+        p.speed[i - 1] = std::min(p.speed[i - 1], std::sqrt(v * v + 2 * decel * c.step));
     }
-    p.Time.resize(n);
-    p.Time[0] = 0;
+    p.time.resize(n);
+    p.time[0] = 0;
     for (std::size_t i = 0; i + 1 < n; ++i)
-        p.Time[i + 1] = p.Time[i] + 2 * c.Step / (p.Speed[i] + p.Speed[i + 1]);
-    p.Duration = p.Time.back();
+        p.time[i + 1] = p.time[i] + 2 * c.step / (p.speed[i] + p.speed[i + 1]);
+    p.duration = p.time.back();
     return p;
 }
 
@@ -286,7 +287,7 @@ class Drive {
         : c_(TheCircuit()), o_(options), hz_(options.sampleHz) {
         CheckSampling(options);
         const LapProfile outLap = MakeProfile(c_, o_.seed, -1, kDragLimit);
-        profile_ = MakeProfile(c_, o_.seed, 0, outLap.Speed.back());
+        profile_ = MakeProfile(c_, o_.seed, 0, outLap.speed.back());
         for (int q = 0; q < 3; ++q) {
             phase_[q] = Uniform(o_.seed, kNoise, q, 0, 2 * kPi);
             period_[q] = kDriftPeriod[q] * Uniform(o_.seed, kNoise, 8 + q, 0.85, 1.15);
@@ -330,10 +331,10 @@ class Drive {
 
     // Makes the circuit lap current that is under way at t seconds.
     void Reach(double t) {
-        while (t - lapStartSec_ >= profile_.Duration) {
-            lapStartSec_ += profile_.Duration;
+        while (t - lapStartSec_ >= profile_.duration) {
+            lapStartSec_ += profile_.duration;
             ++circuitLap_;
-            profile_ = MakeProfile(c_, o_.seed, circuitLap_, profile_.Speed.back());
+            profile_ = MakeProfile(c_, o_.seed, circuitLap_, profile_.speed.back());
             node_ = 0;
         }
     }
@@ -342,30 +343,30 @@ class Drive {
     // leaves the distance driven since the session start in distance_.
     Sample SampleAt(std::int64_t j, double t) {
         const double local = t - lapStartSec_;
-        const std::size_t last = profile_.Time.size() - 1;
-        while (node_ + 1 < last && profile_.Time[node_ + 1] <= local)
+        const std::size_t last = profile_.time.size() - 1;
+        while (node_ + 1 < last && profile_.time[node_ + 1] <= local)
             ++node_;
         // Constant acceleration between two nodes.
-        const double v0 = profile_.Speed[node_], v1 = profile_.Speed[node_ + 1];
-        const double dt = profile_.Time[node_ + 1] - profile_.Time[node_];
-        const double d = std::clamp(local - profile_.Time[node_], 0.0, dt);
+        const double v0 = profile_.speed[node_], v1 = profile_.speed[node_ + 1];
+        const double dt = profile_.time[node_ + 1] - profile_.time[node_];
+        const double d = std::clamp(local - profile_.time[node_], 0.0, dt);
         const double a = (v1 - v0) / dt;
         const double speed = v0 + a * d;
-        const double into = std::clamp(v0 * d + a * d * d / 2, 0.0, c_.Step);
-        const double s = static_cast<double>(node_) * c_.Step + into;
-        distance_ = static_cast<double>(circuitLap_) * c_.Length + s;
+        const double into = std::clamp(v0 * d + a * d * d / 2, 0.0, c_.step);
+        const double s = static_cast<double>(node_) * c_.step + into;
+        distance_ = static_cast<double>(circuitLap_) * c_.length + s;
 
         // Cubic Hermite between the nodes along their courses.
         const std::size_t i = node_;
-        const double u = into / c_.Step;
+        const double u = into / c_.step;
         const double h00 = (1 + 2 * u) * (1 - u) * (1 - u), h10 = u * (1 - u) * (1 - u);
         const double h01 = u * u * (3 - 2 * u), h11 = u * u * (u - 1);
-        const double step = c_.Step;
-        double east = h00 * c_.East[i] + h10 * step * std::sin(c_.Course[i]) +
-                      h01 * c_.East[i + 1] + h11 * step * std::sin(c_.Course[i + 1]);
-        double north = h00 * c_.North[i] + h10 * step * std::cos(c_.Course[i]) +
-                       h01 * c_.North[i + 1] + h11 * step * std::cos(c_.Course[i + 1]);
-        const double course = c_.Course[i] + u * (c_.Course[i + 1] - c_.Course[i]);
+        const double step = c_.step;
+        double east = h00 * c_.east[i] + h10 * step * std::sin(c_.course[i]) +
+                      h01 * c_.east[i + 1] + h11 * step * std::sin(c_.course[i + 1]);
+        double north = h00 * c_.north[i] + h10 * step * std::cos(c_.course[i]) +
+                       h01 * c_.north[i + 1] + h11 * step * std::cos(c_.course[i + 1]);
+        const double course = c_.course[i] + u * (c_.course[i + 1] - c_.course[i]);
 
         // GPS error drifts slowly rather than jumping from fix to fix.
         for (int q = 0; q < 3; ++q) {
@@ -382,7 +383,7 @@ class Drive {
         Sample r;
         r.lat = kLat0 + north / meridian * degPerRad;
         r.lon = kLon0 + east / parallel * degPerRad;
-        const double phase = 2 * kPi * s / c_.Length;
+        const double phase = 2 * kPi * s / c_.length;
         r.alt = 562 + 9 * std::sin(phase + 0.8) + 3.5 * std::sin(2 * phase + 2.3) +
                 1.2 * std::sin(2 * kPi * t / 37 + phase_[0]) +
                 Uniform(o_.seed, kAltNoise, index, -0.2, 0.2);

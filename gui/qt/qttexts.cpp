@@ -3,10 +3,8 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 
-void UseJapaneseQtTexts() {
-    static QTranslator translator;
+void UseJapaneseQtTexts(QTranslator& translator) {
     if (translator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&translator);

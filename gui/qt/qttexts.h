@@ -2,6 +2,9 @@
 // Japanese, like the rest of the window.
 #pragma once
 
-// Installs Qt's Japanese translation into the application; without it the
+#include <QTranslator>
+
+// Loads Qt's Japanese translation into `translator`, which the caller keeps
+// for as long as the application runs, and installs it; without it the
 // dialogs stay in English.
-void UseJapaneseQtTexts();
+void UseJapaneseQtTexts(QTranslator& translator);
