@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n libx11-dev locales
   xvfb xauth xdotool x11-utils imagemagick openbox
   fonts-ipafont-gothic
-  librsvg2-bin gpsbabel libxml2-utils tzdata
+  librsvg2-bin gpsbabel libxml2-utils tzdata time
 )
 
 missing=()
