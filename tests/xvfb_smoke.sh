@@ -57,17 +57,32 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 
+# Prints the id of the visible window captioned exactly $1 once it is
+# there; fails after ten seconds.
+wait_for() {
+  local id
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
+    [ -n "$id" ] && { echo "$id"; return; }
+    sleep 0.1
+  done
+  echo "no window captioned \"$1\"" >&2
+  return 1
+}
+
+# Waits until no visible window is captioned exactly $1.
+wait_gone() {
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+}
+
 # Starts the program on prefix $1 and sets $window to its window.
 start() {
   WINEPREFIX=$1 HOME=$work/home XDG_RUNTIME_DIR=$work/runtime "$program" &
   pid=$!
-  window=
-  for _ in $(seq 100); do
-    window=$(xdotool search --onlyvisible --name "^${caption}\$" 2>/dev/null | head -n 1) || true
-    [ -n "$window" ] && break
-    sleep 0.1
-  done
-  [ -n "$window" ] || { echo "no window captioned \"$caption\"" >&2; exit 1; }
+  window=$(wait_for "$caption")
 }
 
 # Saves the screen as $1 once two pictures of it agree.
@@ -121,19 +136,10 @@ if [ "$name" = Laprix2QuorbelII ]; then
   # A double click on the first lap shows its racing line; Escape closes it.
   eval "$(xdotool getwindowgeometry --shell "$window")"
   xdotool mousemove $((X + 100)) $((Y + 36)) click --repeat 2 --delay 100 1
-  view=
-  for _ in $(seq 50); do
-    view=$(xdotool search --onlyvisible --name "^走行ライン\$" 2>/dev/null | head -n 1) || true
-    [ -n "$view" ] && break
-    sleep 0.1
-  done
-  [ -n "$view" ] || { echo "no racing line window came" >&2; exit 1; }
+  view=$(wait_for 走行ライン)
   screenshot "$shots/$name-racingline.png"
   xdotool windowactivate --sync "$view" key Escape
-  for _ in $(seq 50); do
-    xdotool search --onlyvisible --name "^走行ライン\$" >/dev/null 2>&1 || break
-    sleep 0.1
-  done
+  wait_gone 走行ライン
 
   # Tab to the button, Enter, a target the program may not write, Enter.
   xdotool windowactivate --sync "$window"
@@ -141,19 +147,10 @@ if [ "$name" = Laprix2QuorbelII ]; then
   sleep 1
   xdotool type --delay 20 /sys/out
   xdotool key Return
-  box=
-  for _ in $(seq 50); do
-    box=$(xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null | head -n 1) || true
-    [ -n "$box" ] && break
-    sleep 0.1
-  done
-  [ -n "$box" ] || { echo "no error box came" >&2; exit 1; }
+  wait_for "$name" >/dev/null  # the error box, captioned with the program's name
   screenshot "$shots/$name-error.png"
   xdotool key Return  # the box has the focus: OK closes it
-  for _ in $(seq 50); do
-    xdotool search --onlyvisible --name "^${name}\$" >/dev/null 2>&1 || break
-    sleep 0.1
-  done
+  wait_gone "$name"
   close
 
   # An empty prefix: the list is empty, and the hint says where it looked.
