@@ -43,7 +43,8 @@ void WriteLapLines(CsvWriter& out, const Lap& lap, std::optional<DateTime>& refe
 }
 
 // Ten more seconds of the last picture, on whole seconds after it. The sum
-// is formed in Extended, exact however far the clock is from the reference.
+// is formed in Extended, whose 64-bit significand holds it exactly where a
+// double's 53 bits would not (a clock 2^53 s from the reference).
 void WriteClosingLines(CsvWriter& out, const Lap& lap, DateTime reference,
                        const OverlayKind& kind) {
     const std::size_t last = lap.samples.size() - 1;
