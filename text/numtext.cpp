@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -158,13 +159,18 @@ Digits18 ToDigits18(std::uint64_t m, int e) {
     return {d, k};
 }
 
-void AppendZero(std::string& out, int decimals) {
-    out += '0';
-    if (decimals > 0) out.append(1, '.').append(decimals, '0');
+char* WriteZero(char* p, int decimals) {
+    *p++ = '0';
+    if (decimals > 0) {
+        *p++ = '.';
+        std::memset(p, '0', decimals);
+        p += decimals;
+    }
+    return p;
 }
 
 // Values so large that all 18 digits show before the last decimal.
-void AppendAllDigits(std::string& out, bool negative, Digits18 v, int decimals) {
+char* WriteAllDigits(char* p, bool negative, Digits18 v, int decimals) {
     // The printed value × 10^decimals as digits ending at `end`, with zeros
     // before them; the fixed-size copies below also read initialised slack
     // after `end`.
@@ -180,17 +186,17 @@ void AppendAllDigits(std::string& out, bool negative, Digits18 v, int decimals) 
     std::memset(end, '0', 24);
     len = std::max(len, decimals + 1);
 
-    char text[72];
-    char* t = text;
-    *t = '-';
-    t += negative;
+    *p = '-';
+    p += negative;
     const int intLen = len - decimals;  // 1..20
-    std::memcpy(t, end - len, 20);
-    t += intLen;
-    *t = '.';
-    std::memcpy(t + 1, end - decimals, 20);
-    t += (decimals > 0) + decimals;
-    out.append(text, t - text);
+    std::memcpy(p, end - len, intLen);
+    p += intLen;
+    if (decimals > 0) {
+        *p++ = '.';
+        std::memcpy(p, end - decimals, decimals);
+        p += decimals;
+    }
+    return p;
 }
 
 // Writes n's digits backwards so that the last one ends before `end`, and
@@ -205,12 +211,9 @@ char* WriteDigitsBackwards(char* end, std::uint64_t n, int count) {
     return end;
 }
 
-void AppendFast(std::string& out, bool negative, Digits18 v, int decimals) {
+char* WriteFast(char* p, bool negative, Digits18 v, int decimals) {
     const int drop = v.k - decimals;  // digits of D below the last decimal
-    if (drop <= 0) {
-        AppendAllDigits(out, negative, v, decimals);
-        return;
-    }
+    if (drop <= 0) return WriteAllDigits(p, negative, v, decimals);
     // The printed value × 10^decimals, rounded half away from zero.
     std::uint64_t n = 0;
     if (drop <= 18) {
@@ -225,19 +228,18 @@ void AppendFast(std::string& out, bool negative, Digits18 v, int decimals) {
     const int wholeDigits = DigitCount(whole);
 
     // Written straight into place, back to front: nothing is read back.
-    const std::size_t length = negative + wholeDigits + (decimals > 0) + decimals;
-    const std::size_t at = out.size();
-    out.resize(at + length);
-    char* p = WriteDigitsBackwards(out.data() + at + length, fraction, decimals);
-    if (decimals > 0) *--p = '.';
-    p = WriteDigitsBackwards(p, whole, wholeDigits);
-    if (negative) *--p = '-';
+    char* const end = p + negative + wholeDigits + (decimals > 0) + decimals;
+    char* q = WriteDigitsBackwards(end, fraction, decimals);
+    if (decimals > 0) *--q = '.';
+    q = WriteDigitsBackwards(q, whole, wholeDigits);
+    if (negative) *--q = '-';
+    return end;
 }
 
 // Exact route for magnitudes the integer route does not cover: 18 significant
 // digits from the library's correctly rounded conversion, then decimal
-// rounding on those digits.
-void AppendFixedExact(std::string& out, Extended value, int decimals) {
+// rounding on those digits. Rare enough for a string of its own.
+char* WriteFixedExact(char* p, Extended value, int decimals) {
     char buf[64];
     const char* const end =
         std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 17)
@@ -274,17 +276,19 @@ void AppendFixedExact(std::string& out, Extended value, int decimals) {
     const int width = decimals + 1;
     if (static_cast<int>(kept.size()) < width) kept.insert(0, width - kept.size(), '0');
     const bool zero = kept.find_first_not_of('0') == std::string::npos;
-    if (std::signbit(value) && !zero) out += '-';
-    out.append(kept, 0, kept.size() - decimals);
+    if (std::signbit(value) && !zero) *p++ = '-';
+    const std::size_t wholeDigits = kept.size() - decimals;
+    p = std::copy_n(kept.data(), wholeDigits, p);
     if (decimals > 0) {
-        out += '.';
-        out.append(kept, kept.size() - decimals, decimals);
+        *p++ = '.';
+        p = std::copy_n(kept.data() + wholeDigits, decimals, p);
     }
+    return p;
 }
 
 }  // namespace
 
-void AppendFixed(std::string& out, Extended value, int decimals) {
+char* WriteFixed(char* at, Extended value, int decimals) {
     assert(decimals >= 0 && decimals <= 18);
     const ExtendedBits bits = BitsOf(value);
     const std::uint64_t m = bits.significand;
@@ -294,24 +298,22 @@ void AppendFixed(std::string& out, Extended value, int decimals) {
     // processor rejects as operands (those print as NaN, as the C library
     // classifies them).
     if (biased == 0x7FFF || (biased != 0 && (m >> 63) == 0)) {
+        std::string_view text = "NAN";
         if (biased == 0x7FFF && m == (std::uint64_t(1) << 63))
-            out += (signExp & 0x8000) ? "-INF" : "INF";
-        else
-            out += "NAN";
-        return;
+            text = (signExp & 0x8000) ? "-INF" : "INF";
+        return std::copy(text.begin(), text.end(), at);
     }
     const int e = biased - 16383;
     // Below 2^-62 even the 18-digit rounding stays under half of 10^-18, so
     // every count of decimals prints zero; zeros and denormals land here.
-    if (e < kFastMinExp) {
-        AppendZero(out, decimals);
-        return;
-    }
-    if (e <= kFastMaxExp) {
-        AppendFast(out, (signExp & 0x8000) != 0, ToDigits18(m, e), decimals);
-        return;
-    }
-    AppendFixedExact(out, value, decimals);
+    if (e < kFastMinExp) return WriteZero(at, decimals);
+    if (e <= kFastMaxExp) return WriteFast(at, (signExp & 0x8000) != 0, ToDigits18(m, e), decimals);
+    return WriteFixedExact(at, value, decimals);
+}
+
+void AppendFixed(std::string& out, Extended value, int decimals) {
+    char text[kMaxFixedLength];
+    out.append(text, WriteFixed(text, value, decimals));
 }
 
 std::string FormatFixed(Extended value, int decimals) {
