@@ -5,8 +5,7 @@
 #include "lapdata/loadlap.h"
 
 unsigned LoadingThreads() {
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores > 1 ? cores - 1 : 1;
+    return std::max(std::thread::hardware_concurrency(), 1u);
 }
 
 LapsAhead::LapsAhead(std::vector<std::string> paths, unsigned threads) : paths_(std::move(paths)) {
