@@ -1,5 +1,7 @@
 #include "laplist/laplist.h"
 
+#include <bit>
+
 #include "platform/files.h"
 
 #include "lapdata/lapfile.h"
@@ -71,8 +73,23 @@ void ListLaps(const std::string& folder, const std::vector<std::string>& names,
 }
 
 std::optional<LapRow> SummariseLapFile(const std::string& path) {
-    LapSummary lap;
-    const bool isLapFile = ReadLapSamples(path, [&lap](const Sample& s) { lap.Add(s); });
+    // Only the fields a row shows are decoded: the walk reads every lap.
+    struct Summariser final : LapFileReader {
+        LapSummary lap;
+        void Start(std::size_t) override {}
+        void Records(const unsigned char* bytes, std::size_t count) override {
+            using namespace lap_record;
+            Sample s;
+            for (std::size_t k = 0; k < count; ++k, bytes += kLapRecordSize) {
+                s.dateTime = std::bit_cast<double>(LoadLE64(bytes + kOffDateTime));
+                s.speed = DecodeExtended(bytes + kOffSpeed);
+                s.distKm = DecodeExtended(bytes + kOffDistKm);
+                lap.Add(s);
+            }
+        }
+    } summariser;
+    const bool isLapFile = ReadLapFile(path, summariser);
+    const LapSummary& lap = summariser.lap;
     // An empty lap file has no sample to take a date, times or a distance from.
     if (!isLapFile || lap.samples == 0) return std::nullopt;
     return lap.Row(FileNameOf(path));
