@@ -211,16 +211,8 @@ char* WriteDigitsBackwards(char* end, std::uint64_t n, int count) {
     return end;
 }
 
-char* WriteFast(char* p, bool negative, Digits18 v, int decimals) {
-    const int drop = v.k - decimals;  // digits of D below the last decimal
-    if (drop <= 0) return WriteAllDigits(p, negative, v, decimals);
-    // The printed value × 10^decimals, rounded half away from zero.
-    std::uint64_t n = 0;
-    if (drop <= 18) {
-        const auto [magic, shift] = kDivPow10[drop];
-        n = static_cast<std::uint64_t>((U128(v.d) * magic) >> shift);
-        n += v.d - n * kPow10[drop] >= kPow10[drop] / 2;
-    }
+// n, the printed value × 10^decimals, as text.
+char* WriteRounded(char* p, bool negative, std::uint64_t n, int decimals) {
     negative = negative && n != 0;
     const auto [magic, shift] = kDivPow10[decimals];
     const auto whole = static_cast<std::uint64_t>((U128(n) * magic) >> shift);
@@ -234,6 +226,44 @@ char* WriteFast(char* p, bool negative, Digits18 v, int decimals) {
     q = WriteDigitsBackwards(q, whole, wholeDigits);
     if (negative) *--q = '-';
     return end;
+}
+
+char* WriteFast(char* p, bool negative, Digits18 v, int decimals) {
+    const int drop = v.k - decimals;  // digits of D below the last decimal
+    if (drop <= 0) return WriteAllDigits(p, negative, v, decimals);
+    // The printed value × 10^decimals, rounded half away from zero.
+    std::uint64_t n = 0;
+    if (drop <= 18) {
+        const auto [magic, shift] = kDivPow10[drop];
+        n = static_cast<std::uint64_t>((U128(v.d) * magic) >> shift);
+        n += v.d - n * kPow10[drop] >= kPow10[drop] / 2;
+    }
+    return WriteRounded(p, negative, n, decimals);
+}
+
+// The printed value × 10^decimals of |value| = m × 2^(e - 63) by one
+// rounding of the exact value x × 10^decimals, where that is sure to give
+// what the two roundings give: the 18-digit rounding moves x × 10^decimals
+// by at most half a unit of the 18th digit, so it cannot carry it across a
+// half unless it lies that close to one; the last of 18 digits must also
+// lie below the decimals. False otherwise, for the two roundings to decide.
+bool RoundOnce(std::uint64_t m, int e, int decimals, std::uint64_t& n) {
+    const int s = 63 - e;                             // 8..125
+    const U128 product = U128(m) * kPow10[decimals];  // below 2^124
+    const U128 whole = product >> s;
+    // From 10^17 - 1 on, the 18th digit may not lie below the decimals.
+    if (whole >= kTen17 - 1) return false;
+    const U128 rem = product & ((U128(1) << s) - 1);
+    const U128 half = U128(1) << (s - 1);
+    // With D of 18 digits, half a unit of its last digit is at most
+    // (whole + 1.5) × 10^-17 / 2 < (whole + 2) × 2^-57 in units of
+    // x × 10^decimals, and in units of rem 2^s times that.
+    const std::uint64_t bound = static_cast<std::uint64_t>(whole) + 2;
+    const U128 tolerance = s >= 57 ? U128(bound) << (s - 57) : (U128(bound) >> (57 - s)) + 1;
+    const U128 distance = rem > half ? rem - half : half - rem;
+    if (distance <= tolerance) return false;
+    n = static_cast<std::uint64_t>(whole) + (rem > half);
+    return true;
 }
 
 // Exact route for magnitudes the integer route does not cover: 18 significant
@@ -307,7 +337,12 @@ char* WriteFixed(char* at, Extended value, int decimals) {
     // Below 2^-62 even the 18-digit rounding stays under half of 10^-18, so
     // every count of decimals prints zero; zeros and denormals land here.
     if (e < kFastMinExp) return WriteZero(at, decimals);
-    if (e <= kFastMaxExp) return WriteFast(at, (signExp & 0x8000) != 0, ToDigits18(m, e), decimals);
+    if (e <= kFastMaxExp) {
+        const bool negative = (signExp & 0x8000) != 0;
+        std::uint64_t n;
+        if (RoundOnce(m, e, decimals, n)) return WriteRounded(at, negative, n, decimals);
+        return WriteFast(at, negative, ToDigits18(m, e), decimals);
+    }
     return WriteFixedExact(at, value, decimals);
 }
 
