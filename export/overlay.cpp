@@ -142,10 +142,17 @@ double SecondsFromReference(DateTime dateTime, DateTime reference) {
 char* WriteOverlayTail(char* at, const Lap& lap, std::size_t i, bool withDistKm) {
     const Sample& sample = lap.samples[i];
     const TrackPoint& point = lap.track[i];
-    Extended xg = 0, yg = 0;
+    const Extended zero = 0;
+    const Extended* yg = &zero;
+    // XG, the negated lateral acceleration, made by its sign bit in integer
+    // registers (as -x is), so that it is not stored by the floating-point
+    // unit and read back as integers.
+    Extended xg = 0;
     if (const auto g = GElement(i, lap.samples.size())) {
-        xg = -lap.track[*g].lateralGSm;
-        yg = lap.track[*g].longitudinalGSm;
+        ExtendedBits bits = BitsOf(lap.track[*g].lateralGSm);
+        bits.signExponent ^= 0x8000;
+        StoreBits(bits, xg);
+        yg = &lap.track[*g].longitudinalGSm;
     }
     *at++ = ',';
     at = WriteFixed(at, sample.elapsedSec, 3);
@@ -158,7 +165,7 @@ char* WriteOverlayTail(char* at, const Lap& lap, std::size_t i, bool withDistKm)
     *at++ = ',';
     at = WriteFixed(at, xg, 2);
     *at++ = ',';
-    at = WriteFixed(at, yg, 2);
+    at = WriteFixed(at, *yg, 2);
     if (withDistKm) {
         *at++ = ',';
         at = WriteFixed(at, sample.distKm, 3);

@@ -115,6 +115,24 @@ void Write20(char* p, std::uint64_t n) {
     Write8(p + 12, static_cast<std::uint32_t>(low16 % 100000000));
 }
 
+// n < 10^8 as eight ASCII digits with leading zeros, the first in the lowest
+// byte: the halves, quarters and single digits split in lanes of one
+// register (quotients by multiplication, exact for these ranges).
+std::uint64_t EightDigits(std::uint32_t n) {
+    std::uint64_t v = n / 10000 | std::uint64_t(n % 10000) << 32;
+    std::uint64_t q = ((v * 10486) >> 20) & 0x0000007F0000007Fu;  // lanes < 10^4, / 100
+    v = q | (v - q * 100) << 16;
+    q = ((v * 103) >> 10) & 0x000F000F000F000Fu;  // lanes < 100, / 10
+    v = q | (v - q * 10) << 8;
+    return v | 0x3030303030303030u;
+}
+
+// Eight bytes in memory order, the lowest first.
+void Store8(char* p, std::uint64_t bytes) {
+    static_assert(std::endian::native == std::endian::little);
+    std::memcpy(p, &bytes, 8);
+}
+
 int DigitCount(std::uint64_t n) {
     n |= 1;  // one digit for zero
     const int t = (std::bit_width(n) * 1233) >> 12;
@@ -214,6 +232,20 @@ char* WriteDigitsBackwards(char* end, std::uint64_t n, int count) {
 // n, the printed value × 10^decimals, as text.
 char* WriteRounded(char* p, bool negative, std::uint64_t n, int decimals) {
     negative = negative && n != 0;
+    if (n < 100000000 && decimals < 8) {
+        // Most numbers: their digits made in a register and stored whole, in
+        // two stores when a point goes between; the room takes the slack.
+        const std::uint64_t digits = EightDigits(static_cast<std::uint32_t>(n));
+        const int length = std::max(DigitCount(n), decimals + 1);
+        *p = '-';
+        p += negative;
+        Store8(p, digits >> (8 * (8 - length)));
+        p += length - decimals;
+        if (decimals == 0) return p;
+        *p = '.';
+        Store8(p + 1, digits >> (8 * (8 - decimals)));
+        return p + 1 + decimals;
+    }
     const auto [magic, shift] = kDivPow10[decimals];
     const auto whole = static_cast<std::uint64_t>((U128(n) * magic) >> shift);
     const std::uint64_t fraction = n - whole * kPow10[decimals];
@@ -318,7 +350,7 @@ char* WriteFixedExact(char* p, Extended value, int decimals) {
 
 }  // namespace
 
-char* WriteFixed(char* at, Extended value, int decimals) {
+char* WriteFixed(char* at, const Extended& value, int decimals) {
     assert(decimals >= 0 && decimals <= 18);
     const ExtendedBits bits = BitsOf(value);
     const std::uint64_t m = bits.significand;

@@ -26,8 +26,10 @@ std::string FormatFixed(Extended value, int decimals);
 inline constexpr std::size_t kMaxFixedLength = 1 + 4933 + 1 + 18;
 
 // The same text written at `at`, which has room for kMaxFixedLength
-// characters; returns the end of the text.
-char* WriteFixed(char* at, Extended value, int decimals);
+// characters; returns the end of the text. What the room holds after the
+// end is not kept. The value is read from memory as integers: a value the
+// caller has in memory is not copied through the floating-point unit first.
+char* WriteFixed(char* at, const Extended& value, int decimals);
 
 // "%d": a signed decimal integer without padding.
 void AppendInt(std::string& out, std::int32_t value);
