@@ -1,6 +1,9 @@
 #include "laplist/laplist.h"
 
+#include <algorithm>
 #include <bit>
+#include <exception>
+#include <thread>
 
 #include "platform/files.h"
 
@@ -61,14 +64,50 @@ LapRow LapSummary::Row(const std::string& fileName) const {
 
 void ListLaps(const std::string& folder, const std::vector<std::string>& names,
               std::vector<LapRow>& rows) {
+    // The stamps decide which files the walk reaches; those are then read
+    // on one thread a core, each thread a run of consecutive files.
+    std::vector<std::string> paths;
     std::optional<platform::FileStamp> previous;
     for (const std::string& name : names) {
-        const std::string path = folder + name;
+        std::string path = folder + name;
         const auto stamp = platform::StampOf(path);
         if (!stamp) continue;
         if (previous && *stamp < *previous) break;
-        if (auto row = SummariseLapFile(path)) rows.push_back(std::move(*row));
+        paths.push_back(std::move(path));
         previous = stamp;
+    }
+    // What each file gave, in order; a run stops at its first error.
+    struct Run {
+        std::size_t begin = 0, end = 0;
+        std::vector<std::optional<LapRow>> rows;
+        std::exception_ptr error;
+    };
+    constexpr std::size_t kFilesPerThread = 16;
+    const std::size_t threads = std::clamp<std::size_t>(
+        paths.size() / kFilesPerThread, 1, std::max(std::thread::hardware_concurrency(), 1u));
+    std::vector<Run> runs(threads);
+    const auto summarise = [&paths](Run& run) {
+        UseExtendedPrecision();  // decoding and the row's numbers need it
+        try {
+            for (std::size_t k = run.begin; k < run.end; ++k)
+                run.rows.push_back(SummariseLapFile(paths[k]));
+        } catch (...) {
+            run.error = std::current_exception();
+        }
+    };
+    {
+        std::vector<std::jthread> workers;
+        for (std::size_t t = 0; t < threads; ++t) {
+            runs[t].begin = paths.size() * t / threads;
+            runs[t].end = paths.size() * (t + 1) / threads;
+            if (t > 0) workers.emplace_back(summarise, std::ref(runs[t]));
+        }
+        summarise(runs[0]);
+    }
+    for (Run& run : runs) {
+        for (std::optional<LapRow>& row : run.rows)
+            if (row) rows.push_back(std::move(*row));
+        if (run.error) std::rethrow_exception(run.error);
     }
 }
 

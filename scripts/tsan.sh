@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the unit tests and lapcsv with ThreadSanitizer and runs the tests of
-# the threaded path (laps loaded ahead, the overlay export, lapcsv itself);
+# the threaded path (the lap list walk, laps loaded ahead, the overlay
+# export, lapcsv itself);
 # any report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,4 +11,4 @@ cmake -S . -B build-tsan -G Ninja -DL2Q_TSAN=ON -DL2Q_BENCH=OFF -DL2Q_WINDOW=OFF
 ninja -C build-tsan
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 ctest --test-dir build-tsan --output-on-failure -j2 -L unit \
-  -R 'LapsAhead|OverlayTest|ChosenFilesTest|LapcsvTest|ExpectedFiles|Extended.Threads'
+  -R 'LapsAhead|LapListTest|OverlayTest|ChosenFilesTest|LapcsvTest|ExpectedFiles|Extended.Threads'
