@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Builds the unit tests and lapcsv with ThreadSanitizer and runs the tests of
 # the threaded path (the lap list walk, laps loaded ahead, the overlay
-# export, lapcsv itself);
-# any report fails the run.
+# export, lapcsv itself); any report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
