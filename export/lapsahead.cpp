@@ -5,7 +5,10 @@
 #include "lapdata/loadlap.h"
 
 unsigned LoadingThreads() {
-    return std::max(std::thread::hardware_concurrency(), 1u);
+    // Loading a lap takes about twice as long as writing its lines: beyond
+    // three loading threads the writer could not keep up, and the laps in
+    // memory would only grow.
+    return std::clamp(std::thread::hardware_concurrency(), 1u, 3u);
 }
 
 LapsAhead::LapsAhead(std::vector<std::string> paths, unsigned threads) : paths_(std::move(paths)) {

@@ -14,9 +14,9 @@
 
 #include "lapdata/lap.h"
 
-// The loading threads worth starting on this machine: one a core. Loading
-// takes longer than writing, so a core that the writer leaves idle, while it
-// waits for a lap, takes up loading.
+// The loading threads worth starting on this machine: one a core, up to
+// three. Loading takes longer than writing, so a core that the writer
+// leaves idle, while it waits for a lap, takes up loading.
 unsigned LoadingThreads();
 
 class LapsAhead {
