@@ -32,12 +32,12 @@ done
 [ -d "$sessions/big" ] || build/tools/gensession --out "$sessions/big" --laps 1 --samples 1000000
 samples() { echo $(($(cat "$1"/* | wc -c) / 128)); }
 
-# One run: "seconds peak-KB" of lapcsv overlay of a session.
+# One run: "seconds peak-KB cpu-seconds" of lapcsv overlay of a session.
 run() {
   local program=$1 dir=$2 out=$3
   shift 3
-  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" "$program" overlay --dir "$dir" -o "$out" -f
-  cat "$work/time.txt"
+  /usr/bin/time -f "%e %M %U %S" -o "$work/time.txt" "$@" "$program" overlay --dir "$dir" -o "$out" -f
+  awk '{printf "%s %s %.2f\n", $1, $2, $3 + $4}' "$work/time.txt"
 }
 median() { sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
 
@@ -54,15 +54,17 @@ compare() {
     run "$new" "$dir" "$work/new.csv" "$@" >>"$work/new.txt"
   done
   for which in old new; do
-    local s kb
+    local s kb cpu
     s=$(cut -d' ' -f1 "$work/$which.txt" | median)
     kb=$(cut -d' ' -f2 "$work/$which.txt" | median)
-    printf '%-28s %-4s %7.3f s %7.2f M samples/s %8d KB\n' "$label" "$which" "$s" \
-      "$(echo "$n / $s / 1000000" | bc -l)" "$kb"
+    cpu=$(cut -d' ' -f3 "$work/$which.txt" | median)
+    printf '%-28s %-4s %7.3f s %7.2f M samples/s %8d KB %6.2f s CPU\n' "$label" "$which" \
+      "$s" "$(echo "$n / $s / 1000000" | bc -l)" "$kb" "$cpu"
   done
 }
 
 echo "base $(git rev-parse --short "$base"), new $(git rev-parse --short HEAD)$(git diff --quiet || echo ' (with changes)'); $(nproc) cores; medians of $runs runs"
+echo "load before the runs: $(cut -d' ' -f1-3 /proc/loadavg) (other work on the machine slows both builds)"
 compare "400 laps 20 Hz, both cores" "$sessions/s20"
 compare "400 laps 20 Hz, one core" "$sessions/s20" taskset -c 0
 compare "1 lap of 1,000,000 samples" "$sessions/big"
