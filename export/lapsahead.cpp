@@ -1,6 +1,7 @@
 #include "export/lapsahead.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "lapdata/loadlap.h"
 
@@ -73,6 +74,7 @@ const Lap* LapsAhead::Next() {
     // The lap given out last is done with: its slot may take a lap ahead.
     done_ = handedOut_;
     changed_.notify_all();
+    assert(handedOut_ < paths_.size());
     const std::size_t k = handedOut_++;
     Slot& slot = slots_[k % slots_.size()];
     changed_.wait(lock, [&] { return slot.ready && slot.index == k; });
