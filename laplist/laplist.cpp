@@ -87,7 +87,6 @@ void ListLaps(const std::string& folder, const std::vector<std::string>& names,
         paths.size() / kFilesPerThread, 1, std::max(std::thread::hardware_concurrency(), 1u));
     std::vector<Run> runs(threads);
     const auto summarise = [&paths](Run& run) {
-        UseExtendedPrecision();  // decoding and the row's numbers need it
         try {
             for (std::size_t k = run.begin; k < run.end; ++k)
                 run.rows.push_back(SummariseLapFile(paths[k]));
@@ -100,7 +99,11 @@ void ListLaps(const std::string& folder, const std::vector<std::string>& names,
         for (std::size_t t = 0; t < threads; ++t) {
             runs[t].begin = paths.size() * t / threads;
             runs[t].end = paths.size() * (t + 1) / threads;
-            if (t > 0) workers.emplace_back(summarise, std::ref(runs[t]));
+            if (t == 0) continue;
+            workers.emplace_back([&summarise, &run = runs[t]] {
+                UseExtendedPrecision();  // decoding and the row's numbers need it
+                summarise(run);
+            });
         }
         summarise(runs[0]);
     }
