@@ -61,6 +61,23 @@ void BM_NumberTextFast(benchmark::State& state) {
 }
 BENCHMARK(BM_NumberTextFast);
 
+// As the overlay export writes them: in place, with no string between.
+void BM_NumberTextInPlace(benchmark::State& state) {
+    const auto& values = LapValues();
+    std::vector<char> out(values.size() * 32);
+    for (auto _ : state) {
+        char* p = out.data();
+        for (const auto& v : values)
+            p = WriteFixed(p, v.value, v.decimals);
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["per_value"] = benchmark::Counter(
+        static_cast<double>(values.size()) * static_cast<double>(state.iterations()),
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_NumberTextInPlace);
+
 void BM_NumberTextReference(benchmark::State& state) {
     RunOverLapValues(state,
                      [](std::string& out, Extended v, int d) { out += ReferenceFixed(v, d); });

@@ -1,11 +1,12 @@
 #include "export/overlay.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 #include <optional>
 
 #include "export/csvwriter.h"
-#include "lapdata/loadlap.h"
+#include "export/lapsahead.h"
 #include "platform/files.h"
 #include "text/names.h"
 #include "text/numtext.h"
@@ -30,15 +31,18 @@ struct OverlayKind {
 constexpr OverlayKind kSelectedLaps{kOverlayHeader, true, true};
 constexpr OverlayKind kPickedFiles{kPickedFilesHeader, false, false};
 
+// Room for one line: eight numbers and their commas.
+constexpr std::size_t kLineRoom = 8 * (kMaxFixedLength + 1);
+
 // The lines of one loaded lap; the first lap to come here sets the
 // reference time.
 void WriteLapLines(CsvWriter& out, const Lap& lap, std::optional<DateTime>& reference,
                    const OverlayKind& kind) {
     if (!reference) reference = ReferenceTimeOf(lap);
     for (std::size_t i = 0; i < lap.samples.size(); ++i) {
-        AppendFixed(out.Line(), SecondsFromReference(lap.samples[i].dateTime, *reference), 3);
-        AppendOverlayTail(out.Line(), lap, i, kind.withDistKm);
-        out.EndLine();
+        char* p = out.Room(kLineRoom);
+        p = WriteFixed(p, SecondsFromReference(lap.samples[i].dateTime, *reference), 3);
+        out.EndLine(WriteOverlayTail(p, lap, i, kind.withDistKm));
     }
 }
 
@@ -53,24 +57,27 @@ void WriteClosingLines(CsvWriter& out, const Lap& lap, DateTime reference,
     std::string tail;
     AppendOverlayTail(tail, lap, last, kind.withDistKm);
     for (int k = 1; k <= 10; ++k) {
-        AppendFixed(out.Line(), whole + k, 3);
-        out.Line() += tail;
-        out.EndLine();
+        char* p = WriteFixed(out.Room(kLineRoom), whole + k, 3);
+        out.EndLine(std::copy(tail.begin(), tail.end(), p));
     }
 }
 
-// Loads each lap in turn into one reused lap value and writes its lines.
-// The file is started with the first lap that loads, so that an export of
-// nothing leaves the target's folder untouched.
+// Writes each lap's lines as it comes, while the laps after it are loaded
+// ahead on other threads. The file is started with the first lap that
+// loads, so that an export of nothing leaves the target's folder untouched.
 ExportOutcome ExportLaps(const std::vector<LapSource>& laps, const std::string& target,
                          const OverlayKind& kind) {
     ExportOutcome outcome;
     if (laps.empty()) return outcome;
+    std::vector<std::string> paths;
+    for (const LapSource& source : laps)
+        paths.push_back(source.path);
+    LapsAhead ahead(std::move(paths), LoadingThreads());
     std::optional<CsvWriter> out;
-    Lap lap;
     std::optional<DateTime> reference;
     for (std::size_t k = 0; k < laps.size(); ++k) {
-        if (!LoadLap(laps[k].path, lap)) {
+        const Lap* lap = ahead.Next();
+        if (!lap) {
             outcome.skipped.push_back(laps[k].label);
             continue;
         }
@@ -78,10 +85,10 @@ ExportOutcome ExportLaps(const std::vector<LapSource>& laps, const std::string& 
             out.emplace(target);
             out->AddLine(kind.header);
         }
-        WriteLapLines(*out, lap, reference, kind);
+        WriteLapLines(*out, *lap, reference, kind);
         // Only a last lap that loaded has a last picture to hold.
         if (kind.closingLines && k + 1 == laps.size())
-            WriteClosingLines(*out, lap, *reference, kind);
+            WriteClosingLines(*out, *lap, *reference, kind);
     }
     if (!out) {
         outcome.status = ExportStatus::NoLapLoaded;
@@ -133,28 +140,42 @@ double SecondsFromReference(DateTime dateTime, DateTime reference) {
     return dateTime < reference ? -seconds : seconds;
 }
 
-void AppendOverlayTail(std::string& out, const Lap& lap, std::size_t i, bool withDistKm) {
+char* WriteOverlayTail(char* at, const Lap& lap, std::size_t i, bool withDistKm) {
     const Sample& sample = lap.samples[i];
     const TrackPoint& point = lap.track[i];
-    Extended xg = 0, yg = 0;
+    const Extended zero = 0;
+    const Extended* yg = &zero;
+    // XG, the negated lateral acceleration, made by its sign bit in integer
+    // registers (as -x is), so that it is not stored by the floating-point
+    // unit and read back as integers.
+    Extended xg = 0;
     if (const auto g = GElement(i, lap.samples.size())) {
-        xg = -lap.track[*g].lateralGSm;
-        yg = lap.track[*g].longitudinalGSm;
+        ExtendedBits bits = BitsOf(lap.track[*g].lateralGSm);
+        bits.signExponent ^= 0x8000;
+        StoreBits(bits, xg);
+        yg = &lap.track[*g].longitudinalGSm;
     }
-    out += ',';
-    AppendFixed(out, sample.elapsedSec, 3);
-    out += ',';
-    AppendFixed(out, point.x, 2);
-    out += ',';
-    AppendFixed(out, point.y, 2);
-    out += ',';
-    AppendFixed(out, sample.speed, 2);
-    out += ',';
-    AppendFixed(out, xg, 2);
-    out += ',';
-    AppendFixed(out, yg, 2);
+    *at++ = ',';
+    at = WriteFixed(at, sample.elapsedSec, 3);
+    *at++ = ',';
+    at = WriteFixed(at, point.x, 2);
+    *at++ = ',';
+    at = WriteFixed(at, point.y, 2);
+    *at++ = ',';
+    at = WriteFixed(at, sample.speed, 2);
+    *at++ = ',';
+    at = WriteFixed(at, xg, 2);
+    *at++ = ',';
+    at = WriteFixed(at, *yg, 2);
     if (withDistKm) {
-        out += ',';
-        AppendFixed(out, sample.distKm, 3);
+        *at++ = ',';
+        at = WriteFixed(at, sample.distKm, 3);
     }
+    return at;
+}
+
+void AppendOverlayTail(std::string& out, const Lap& lap, std::size_t i, bool withDistKm) {
+    std::string text(kOverlayTailRoom, '\0');
+    text.resize(WriteOverlayTail(text.data(), lap, i, withDistKm) - text.data());
+    out += text;
 }

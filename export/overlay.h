@@ -10,6 +10,7 @@
 #include "lapdata/lap.h"
 #include "laplist/laplist.h"
 #include "text/datetime.h"
+#include "text/numtext.h"
 
 inline constexpr const char* kOverlayHeader = "Time,LapTm,X,Y,Spd,XG,YG,DistKm";
 inline constexpr const char* kPickedFilesHeader = "Time,LapTm,X,Y,Spd,XG,YG";
@@ -57,6 +58,13 @@ DateTime ReferenceTimeOf(const Lap& lap);
 // Seconds from the reference time to `dateTime`, negative before it.
 double SecondsFromReference(DateTime dateTime, DateTime reference);
 
-// Appends the columns after Time of sample i's line, each with its leading
+// Room for the columns after Time: seven numbers and their commas.
+inline constexpr std::size_t kOverlayTailRoom = 7 * (kMaxFixedLength + 1);
+
+// Writes the columns after Time of sample i's line at `at`, which has
+// kOverlayTailRoom bytes of room, each with its leading comma: LapTm, X, Y,
+// Spd, XG, YG and, when `withDistKm`, DistKm. Returns the end of the text.
+char* WriteOverlayTail(char* at, const Lap& lap, std::size_t i, bool withDistKm);
+// The same columns appended to `out`. of sample i's line, each with its leading
 // comma: LapTm, X, Y, Spd, XG, YG and, when `withDistKm`, DistKm.
 void AppendOverlayTail(std::string& out, const Lap& lap, std::size_t i, bool withDistKm);

@@ -39,9 +39,11 @@ bool ReadRawLog(const std::string& path, std::vector<Sample>& records) {
 void ExportRawLog(const std::vector<Sample>& records, const std::string& target) {
     CsvWriter out(target);
     out.AddLine(kRawLogHeader);
+    std::string line;
     for (const Sample& record : records) {
-        AppendRawLogLine(out.Line(), record);
-        out.EndLine();
+        line.clear();
+        AppendRawLogLine(line, record);
+        out.AddLine(line);
     }
     out.Commit();
 }

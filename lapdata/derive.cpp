@@ -52,25 +52,45 @@ Extended ClampRadius(Extended r) {
     return r <= kStraightRadius ? r : kStraightRadius;
 }
 
-// The median of a window filled from consecutive radii, using one fixed
-// buffer of five values.
-struct MedianWindow {
-    Extended w[5];
+// The middle one of five keys, by a selection network: the value a sort of
+// the five would put in the middle.
+OrderKey MedianOfFive(OrderKey a, OrderKey b, OrderKey c, OrderKey d, OrderKey e) {
+    const OrderKey f = std::max(std::min(a, b), std::min(c, d));
+    const OrderKey g = std::min(std::max(a, b), std::max(c, d));
+    return std::max(std::min(e, f), std::min(std::max(e, f), g));
+}
 
-    Extended Median3(Extended a, Extended b, Extended c) {
-        w[0] = a, w[1] = b, w[2] = c;
-        SortWindow(w, 3);
-        return w[1];
+// The median windows of five consecutive radii as they slide along the lap:
+// each radius is turned into its key once, not once per window.
+struct MedianWindow {
+    OrderKey key[5];
+
+    // Takes the radii of samples j - 2 to j + 1; Median5 of j adds j + 2.
+    MedianWindow(const std::vector<TrackPoint>& c, std::size_t j) {
+        for (int k = 1; k < 5; ++k)
+            key[k] = OrderKeyOf(c[j - 3 + k].radius);
     }
-    template <class Sort>
-    Extended Median5(const std::vector<TrackPoint>& c, std::size_t j, Sort sort) {
-        // Copied as bytes: the sort reads them as integers.
-        for (int k = 0; k < 5; ++k)
-            std::memcpy(&w[k], &c[j - 2 + k].radius, sizeof(Extended));
-        sort(w, 5);
-        return w[2];
+    Extended Median5(const std::vector<TrackPoint>& c, std::size_t j) {
+        for (int k = 0; k < 4; ++k)
+            key[k] = key[k + 1];
+        key[4] = OrderKeyOf(c[j + 2].radius);
+        Extended median;
+        StoreOrderKey(MedianOfFive(key[0], key[1], key[2], key[3], key[4]), median);
+        return median;
     }
 };
+
+Extended Median3(Extended a, Extended b, Extended c) {
+    Extended w[3] = {a, b, c};
+    SortWindow(w, 3);
+    return w[1];
+}
+
+// The centre of five radii strictly below the four others.
+bool IsDip(const std::vector<TrackPoint>& c, std::size_t j) {
+    const Extended r = c[j].radius;
+    return r < c[j - 2].radius && r < c[j - 1].radius && r < c[j + 1].radius && r < c[j + 2].radius;
+}
 
 // The final smoothing of one source field into its target at inner sample i.
 template <class Field>
@@ -94,19 +114,27 @@ std::int32_t TurnDirOf(Extended previous, Extended current) {
     return previous >= current ? 1 : -1;
 }
 
-Extended PathRadius(Extended x0, Extended y0, Extended x1, Extended y1, Extended x2, Extended y2) {
-    const Extended dx1 = x1 - x0, dy1 = y1 - y0;
-    if (dy1 == 0 && dx1 == 0) return kStraightRadius;
-    const Extended m1 = (dy1 == 0 || dx1 == 0) ? Extended(1) : -1 / (dy1 / dx1);
-    const Extended b1 = (y0 + dy1 / 2) - (x0 + dx1 / 2) * m1;
-    const Extended dx2 = x2 - x1, dy2 = y2 - y1;
-    if (dy2 == 0 || dx2 == 0) return kStraightRadius;
-    const Extended m2 = -1 / (dy2 / dx2);
-    const Extended b2 = (y1 + dy2 / 2) - (x1 + dx2 / 2) * m2;
+PathStep StepOf(Extended x0, Extended y0, Extended x1, Extended y1) {
+    PathStep step;
+    const Extended dx = x1 - x0, dy = y1 - y0;
+    step.none = dy == 0 && dx == 0;
+    step.alongAxis = dy == 0 || dx == 0;
+    step.m = step.alongAxis ? Extended(1) : -1 / (dy / dx);
+    step.b = (y0 + dy / 2) - (x0 + dx / 2) * step.m;
+    return step;
+}
+
+Extended RadiusOfSteps(const PathStep& first, const PathStep& second, Extended x1, Extended y1) {
+    if (first.none || second.alongAxis) return kStraightRadius;
+    const Extended m1 = first.m, b1 = first.b, m2 = second.m, b2 = second.b;
     if (m1 - m2 == 0) return kStraightRadius;
     const Extended cx = (b1 - b2) / ((m1 - m2) * -1);
     const Extended cy = m1 * cx + b1;
     return std::sqrt((cx - x1) * (cx - x1) + (cy - y1) * (cy - y1));
+}
+
+Extended PathRadius(Extended x0, Extended y0, Extended x1, Extended y1, Extended x2, Extended y2) {
+    return RadiusOfSteps(StepOf(x0, y0, x1, y1), StepOf(x1, y1, x2, y2), x1, y1);
 }
 
 Extended CosOfLatitude(Extended latDegrees) {
@@ -132,17 +160,21 @@ void FilterRadius(std::vector<TrackPoint>& c, FilterMode mode) {
     }
     // The windows at both ends reach four points in.
     assert(C >= 4);
-    MedianWindow win;
     auto R = [&](std::size_t k) { return c[k].radius; };
     auto M = [&](std::size_t k) -> Extended& { return c[k].radiusMed; };
     auto A = [&](std::size_t k) -> Extended& { return c[k].radiusAvg; };
 
     M(1) = (R(1) + R(2)) / 2;
-    M(2) = win.Median3(R(1), R(2), R(3));
-    for (std::size_t j = 3; j + 4 <= C; ++j)
-        M(j) = mode == FilterMode::Fine ? win.Median5(c, j, SortWindow)
-                                        : win.Median5(c, j, SortWindowKeepDip);
-    M(C - 3) = win.Median3(R(C - 4), R(C - 3), R(C - 2));
+    M(2) = Median3(R(1), R(2), R(3));
+    // The medium mode keeps a dip where it is (SortWindowKeepDip).
+    if (C >= 7) {
+        MedianWindow win(c, 3);
+        for (std::size_t j = 3; j + 4 <= C; ++j) {
+            const Extended median = win.Median5(c, j);
+            M(j) = mode == FilterMode::Medium && IsDip(c, j) ? R(j) : median;
+        }
+    }
+    M(C - 3) = Median3(R(C - 4), R(C - 3), R(C - 2));
     M(C - 2) = (R(C - 3) + R(C - 2)) / 2;
 
     if (mode == FilterMode::Fine) {
@@ -256,8 +288,15 @@ void DeriveTrack(Lap& lap, const std::vector<Extended>& cosLat) {
     }
 
     // Stage 2: radius of the path at every inner sample.
-    for (std::size_t i = 1; i + 1 < C; ++i)
-        c[i].radius = PathRadius(c[i - 1].x, c[i - 1].y, c[i].x, c[i].y, c[i + 1].x, c[i + 1].y);
+    // Each step between samples serves the radius before and after it.
+    if (C >= 3) {
+        PathStep before = StepOf(c[0].x, c[0].y, c[1].x, c[1].y);
+        for (std::size_t i = 1; i + 1 < C; ++i) {
+            const PathStep after = StepOf(c[i].x, c[i].y, c[i + 1].x, c[i + 1].y);
+            c[i].radius = RadiusOfSteps(before, after, c[i].x, c[i].y);
+            before = after;
+        }
+    }
     for (std::size_t i = 1; i + 1 < C; ++i)
         c[i].radius = ClampRadius(c[i].radius);
 

@@ -15,6 +15,17 @@ Extended CosOfLatitude(Extended latDegrees);
 // +1 when the heading did not grow (left turn), -1 when it grew (right turn).
 std::int32_t TurnDirOf(Extended previousHeading, Extended heading);
 
+// A step between two positions, as the radius takes it: the slope m and
+// intercept b of its perpendicular bisector (m = 1 for a step along an
+// axis), and whether it is no step at all or along an axis.
+struct PathStep {
+    Extended m = 0, b = 0;
+    bool none = false, alongAxis = false;
+};
+PathStep StepOf(Extended x0, Extended y0, Extended x1, Extended y1);
+// The radius of PathRadius from the steps into and out of (x1, y1).
+Extended RadiusOfSteps(const PathStep& first, const PathStep& second, Extended x1, Extended y1);
+
 // Radius of the circle through three positions, found as the crossing of the
 // perpendicular bisectors of the two steps; 9999.9 for straight or
 // degenerate stretches (before the clamp).

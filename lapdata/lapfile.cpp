@@ -36,7 +36,8 @@ bool ReadLapFile(const std::string& path, LapFileReader& reader) {
     const std::size_t count = file->Size() / kLapRecordSize;
     reader.Start(count);
 
-    auto buffer = std::make_unique<unsigned char[]>(kRecordsPerRead * kLapRecordSize);
+    // Not zeroed first: only bytes read are used.
+    auto buffer = std::make_unique_for_overwrite<unsigned char[]>(kRecordsPerRead * kLapRecordSize);
     std::size_t done = 0;    // records handed over
     std::size_t filled = 0;  // bytes in the buffer
     while (done < count) {

@@ -1,5 +1,10 @@
 #include "laplist/laplist.h"
 
+#include <algorithm>
+#include <bit>
+#include <exception>
+#include <thread>
+
 #include "platform/files.h"
 
 #include "lapdata/lapfile.h"
@@ -59,20 +64,74 @@ LapRow LapSummary::Row(const std::string& fileName) const {
 
 void ListLaps(const std::string& folder, const std::vector<std::string>& names,
               std::vector<LapRow>& rows) {
+    // The stamps decide which files the walk reaches; those are then read
+    // on one thread a core, each thread a run of consecutive files.
+    std::vector<std::string> paths;
     std::optional<platform::FileStamp> previous;
     for (const std::string& name : names) {
-        const std::string path = folder + name;
+        std::string path = folder + name;
         const auto stamp = platform::StampOf(path);
         if (!stamp) continue;
         if (previous && *stamp < *previous) break;
-        if (auto row = SummariseLapFile(path)) rows.push_back(std::move(*row));
+        paths.push_back(std::move(path));
         previous = stamp;
+    }
+    // What each file gave, in order; a run stops at its first error.
+    struct Run {
+        std::size_t begin = 0, end = 0;
+        std::vector<std::optional<LapRow>> rows;
+        std::exception_ptr error;
+    };
+    constexpr std::size_t kFilesPerThread = 16;
+    const std::size_t threads = std::clamp<std::size_t>(
+        paths.size() / kFilesPerThread, 1, std::max(std::thread::hardware_concurrency(), 1u));
+    std::vector<Run> runs(threads);
+    const auto summarise = [&paths](Run& run) {
+        try {
+            for (std::size_t k = run.begin; k < run.end; ++k)
+                run.rows.push_back(SummariseLapFile(paths[k]));
+        } catch (...) {
+            run.error = std::current_exception();
+        }
+    };
+    {
+        std::vector<std::jthread> workers;
+        for (std::size_t t = 0; t < threads; ++t) {
+            runs[t].begin = paths.size() * t / threads;
+            runs[t].end = paths.size() * (t + 1) / threads;
+            if (t == 0) continue;
+            workers.emplace_back([&summarise, &run = runs[t]] {
+                UseExtendedPrecision();  // decoding and the row's numbers need it
+                summarise(run);
+            });
+        }
+        summarise(runs[0]);
+    }
+    for (Run& run : runs) {
+        for (std::optional<LapRow>& row : run.rows)
+            if (row) rows.push_back(std::move(*row));
+        if (run.error) std::rethrow_exception(run.error);
     }
 }
 
 std::optional<LapRow> SummariseLapFile(const std::string& path) {
-    LapSummary lap;
-    const bool isLapFile = ReadLapSamples(path, [&lap](const Sample& s) { lap.Add(s); });
+    // Only the fields a row shows are decoded: the walk reads every lap.
+    struct Summariser final : LapFileReader {
+        LapSummary lap;
+        void Start(std::size_t) override {}
+        void Records(const unsigned char* bytes, std::size_t count) override {
+            using namespace lap_record;
+            Sample s;
+            for (std::size_t k = 0; k < count; ++k, bytes += kLapRecordSize) {
+                s.dateTime = std::bit_cast<double>(LoadLE64(bytes + kOffDateTime));
+                s.speed = DecodeExtended(bytes + kOffSpeed);
+                s.distKm = DecodeExtended(bytes + kOffDistKm);
+                lap.Add(s);
+            }
+        }
+    } summariser;
+    const bool isLapFile = ReadLapFile(path, summariser);
+    const LapSummary& lap = summariser.lap;
     // An empty lap file has no sample to take a date, times or a distance from.
     if (!isLapFile || lap.samples == 0) return std::nullopt;
     return lap.Row(FileNameOf(path));

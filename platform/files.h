@@ -75,6 +75,8 @@ class AtomicFile {
     std::string target_;
     std::string temp_;
     int handle_ = -1;
+    std::uint64_t written_ = 0;    // bytes written so far
+    std::uint64_t writeBack_ = 0;  // bytes whose write-back has been started
 };
 
 // The path of the entry in `folder` (with its trailing '/', or empty for the

@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "export/csvwriter.h"
@@ -40,17 +41,50 @@ TEST(CsvWriter, LinesEndInCrLfAndJapaneseIsShiftJis) {
     EXPECT_EQ(iconv.out, "日時,時間,秒\r\n1.00,2\r\n");
 }
 
+// Lines made in place, added whole, and one longer than a line made in
+// place may be, each in its place and over several flushes.
+TEST(CsvWriter, LinesInPlaceAndWholeKeepTheirOrder) {
+    ScratchDir dir;
+    const std::string longLine(CsvWriter::kMaxLineBytes + 10, '7');
+    std::string expected;
+    {
+        CsvWriter out(dir / "out.csv");
+        for (int k = 0; k < 3000; ++k) {
+            const std::string text = std::to_string(k) + ",時間";
+            if (k % 2 == 0) {
+                char* p = out.Room(text.size());
+                out.EndLine(std::copy(text.begin(), text.end(), p));
+            } else {
+                out.AddLine(text);
+            }
+            if (k == 1500) out.AddLine(longLine);
+            expected += std::to_string(k) + ",\x8E\x9E\x8A\xD4\r\n";
+            if (k == 1500) expected += longLine + "\r\n";
+        }
+        out.Commit();
+    }
+    EXPECT_EQ(ReadBytes(dir / "out.csv"), expected);
+}
+
 TEST(CsvWriter, CodePage932AsWindowsHasIt) {
     const struct {
         const char* utf8;
         const char* cp932;  // nullptr: Windows cannot encode it
     } cases[] = {
         {"～", "\x81\x60"},  // FULLWIDTH TILDE, where plain Shift-JIS differs
-        {"①", "\x87\x40"},  {"\\~", "\\~"},     {"\u0080", "\x80"},  // Windows encodes these, glibc
-                                                                     // does not
-        {"\uF8F0", "\xA0"}, {"\uF8F3", "\xFF"}, {"¢", nullptr},      // glibc encodes these, Windows
-                                                                     // does not
-        {"¥", nullptr},     {"—", nullptr},     {"−", nullptr},     {"〜", nullptr}, {"😀", nullptr},
+        {"①", "\x87\x40"},
+        {"\\~", "\\~"},
+        {"\u0080", "\x80"},  // Windows encodes these, glibc
+                             // does not
+        {"\uF8F0", "\xA0"},
+        {"\uF8F3", "\xFF"},
+        {"¢", nullptr},  // glibc encodes these, Windows
+                         // does not
+        {"¥", nullptr},
+        {"—", nullptr},
+        {"−", nullptr},
+        {"〜", nullptr},
+        {"😀", nullptr},
     };
     for (const auto& c : cases) {
         if (c.cp932 != nullptr)

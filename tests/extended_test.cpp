@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <thread>
 
 #include "text/datetime.h"
 #include "text/extended.h"
@@ -100,6 +101,25 @@ TEST(DateTimeBytes, ExampleDecodesToItsInstant) {
     std::string text;
     ASSERT_TRUE(AppendDateTime(text, "yyyy/mm/dd hh:nn:ss.zzz", v));
     EXPECT_EQ(text, "2012/05/03 14:07:09.300");
+}
+
+// A thread that computes lap values sets the precision it needs, whatever
+// precision it started with (Windows starts threads at 53 bits).
+TEST(Extended, ThreadsSetTheirPrecision) {
+    volatile Extended three = 3;
+    const Extended third = 1 / three;
+    Extended at53 = 0, after = 0;
+    std::thread([&] {
+        unsigned short control = 0;
+        __asm__ volatile("fnstcw %0" : "=m"(control));
+        control = static_cast<unsigned short>((control & ~0x0300u) | 0x0200u);
+        __asm__ volatile("fldcw %0" : : "m"(control));
+        at53 = 1 / three;
+        UseExtendedPrecision();
+        after = 1 / three;
+    }).join();
+    EXPECT_NE(BitsOf(at53).significand, BitsOf(third).significand);
+    EXPECT_EQ(BitsOf(after).significand, BitsOf(third).significand);
 }
 
 }  // namespace

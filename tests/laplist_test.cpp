@@ -238,6 +238,46 @@ TEST_F(LapListTest, OpenFailureEndsTheWalk) {
     EXPECT_TRUE(rows.empty());
 }
 
+// A long list is read on several threads: the rows keep the order of the
+// names, and the first file in that order that cannot be read ends the walk
+// with the rows before it, though a later file fails as well.
+TEST_F(LapListTest, LongListKeepsOrderAndTheFirstError) {
+    const struct {
+        std::vector<int> unreadable;  // data numbers
+        std::size_t rows;
+    } cases[] = {{{}, 40}, {{31}, 30}, {{12, 31}, 11}, {{2, 5}, 1}};
+    for (const auto& c : cases) {
+        ScratchDir laps;
+        std::vector<std::string> names, numbers;
+        for (int k = 1; k <= 40; ++k) {
+            char number[8];
+            std::snprintf(number, sizeof number, "%04d", k);
+            names.push_back(std::string("Temp") + number + ".dtb");
+            numbers.push_back(number);
+            WriteBytes(laps / names.back(), LapBytes(StraightLap(At(2012, 5, 3, 10, k, 0), k)));
+        }
+        bool usable = true;
+        for (const int k : c.unreadable) {
+            std::remove((laps / names[k - 1]).c_str());
+            usable = usable && MakeUnopenableLapFile(laps / names[k - 1]);
+        }
+        if (!usable) GTEST_SKIP() << "no way to make a lap unreadable here";
+        std::vector<LapRow> listed;
+        try {
+            ListLaps(laps.Path(), names, listed);
+            EXPECT_TRUE(c.unreadable.empty()) << "no error";
+        } catch (const Error& e) {
+            ASSERT_FALSE(c.unreadable.empty());
+            EXPECT_EQ(e.Path(), laps / names[c.unreadable[0] - 1]);
+        }
+        numbers.resize(c.rows);
+        EXPECT_EQ(DataNumbersOf(listed), numbers) << c.rows;
+        // Each row is its own file's.
+        for (std::size_t r = 0; r < listed.size(); ++r)
+            EXPECT_EQ(listed[r].cells, SummariseLapFile(laps / names[r])->cells) << r;
+    }
+}
+
 long PeakKilobytes() {
     std::ifstream status("/proc/self/status");
     std::string line;

@@ -290,6 +290,16 @@ TEST(NumberText, TinyHugeAndDenormal) {
     ASSERT_TRUE(AgreesWithReference(-0.0L, kAllDecimals));
 }
 
+// WriteFixed writes into room of kMaxFixedLength: the longest texts fill it.
+TEST(NumberText, LongestTextsFitTheRoom) {
+    EXPECT_EQ(FormatFixed(-LDBL_MAX, 18).size(), kMaxFixedLength);
+    EXPECT_EQ(FormatFixed(LDBL_MAX, 18).size(), kMaxFixedLength - 1);
+    char text[kMaxFixedLength];
+    for (const Extended v : {-LDBL_MAX, -1234.5675L, Extended(NAN), -Extended(INFINITY)})
+        for (const int decimals : {0, 3, 18})
+            EXPECT_EQ(std::string(text, WriteFixed(text, v, decimals)), FormatFixed(v, decimals));
+}
+
 // Encodings without the integer bit, or with it clear in an infinity, are
 // not numbers to the processor.
 TEST(NumberText, RejectedEncodingsPrintAsNan) {

@@ -396,6 +396,29 @@ TEST_F(OverlayTest, ReadErrorWritesNothing) {
     if (tried == 0) GTEST_SKIP() << "no way to make a lap unreadable here";
 }
 
+// Laps are loaded ahead of the writer: the first lap in order that cannot
+// be read ends the export with nothing written, though a later lap fails too
+// and laps that load lie between them.
+TEST_F(OverlayTest, FirstUnreadableLapInOrderEndsTheExport) {
+    WriteSession(6);
+    List(1, 6);
+    for (const char* name : {"Temp0005.dtb", "Temp0002.dtb"}) {
+        std::remove((dir / name).c_str());
+        if (!MakeUnopenableLapFile(dir / name)) GTEST_SKIP() << "no way to make a lap unreadable";
+    }
+    WriteBytes(out / "out.csv", "old");
+    prompts.overwrite = true;
+    prompts.savePath = out / "out.csv";
+    try {
+        Click();
+        ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Path(), dir / "Temp0002.dtb");
+    }
+    EXPECT_EQ(ReadBytes(out / "out.csv"), "old");
+    EXPECT_EQ(FolderEntries(out.Path()), std::vector<std::string>{"out.csv"});
+}
+
 TEST_F(OverlayTest, UnwritableTargetIsAnError) {
     WriteSession(1);
     List(1, 1);

@@ -44,3 +44,12 @@ void EncodeExtended(Extended value, unsigned char* bytes) {
     bytes[8] = static_cast<unsigned char>(word & 0xFF);
     bytes[9] = static_cast<unsigned char>(word >> 8);
 }
+
+void UseExtendedPrecision() {
+    // Precision control is bits 8 and 9 (11: 64 bits), rounding bits 10 and
+    // 11 (00: to nearest).
+    unsigned short control = 0;
+    __asm__ volatile("fnstcw %0" : "=m"(control));
+    control = static_cast<unsigned short>((control & ~0x0F00u) | 0x0300u);
+    __asm__ volatile("fldcw %0" : : "m"(control));
+}

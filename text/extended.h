@@ -11,6 +11,12 @@
 using Extended = long double;
 static_assert(LDBL_MANT_DIG == 64, "Extended must be the x87 80-bit extended type");
 
+// Sets the x87 precision control of the calling thread to the 64-bit
+// significand (rounding to nearest) that every computation on lap data
+// assumes. Threads that compute lap values call it first: not every system
+// starts a new thread that way.
+void UseExtendedPrecision();
+
 // Decodes the 10 little-endian bytes of an x87 extended value (64-bit
 // significand with explicit integer bit, then sign and 15-bit biased exponent)
 // by arithmetic on those fields, not by reinterpreting memory.

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -114,6 +115,24 @@ void Write20(char* p, std::uint64_t n) {
     Write8(p + 12, static_cast<std::uint32_t>(low16 % 100000000));
 }
 
+// n < 10^8 as eight ASCII digits with leading zeros, the first in the lowest
+// byte: the halves, quarters and single digits split in lanes of one
+// register (quotients by multiplication, exact for these ranges).
+std::uint64_t EightDigits(std::uint32_t n) {
+    std::uint64_t v = n / 10000 | std::uint64_t(n % 10000) << 32;
+    std::uint64_t q = ((v * 10486) >> 20) & 0x0000007F0000007Fu;  // lanes < 10^4, / 100
+    v = q | (v - q * 100) << 16;
+    q = ((v * 103) >> 10) & 0x000F000F000F000Fu;  // lanes < 100, / 10
+    v = q | (v - q * 10) << 8;
+    return v | 0x3030303030303030u;
+}
+
+// Eight bytes in memory order, the lowest first.
+void Store8(char* p, std::uint64_t bytes) {
+    static_assert(std::endian::native == std::endian::little);
+    std::memcpy(p, &bytes, 8);
+}
+
 int DigitCount(std::uint64_t n) {
     n |= 1;  // one digit for zero
     const int t = (std::bit_width(n) * 1233) >> 12;
@@ -158,13 +177,18 @@ Digits18 ToDigits18(std::uint64_t m, int e) {
     return {d, k};
 }
 
-void AppendZero(std::string& out, int decimals) {
-    out += '0';
-    if (decimals > 0) out.append(1, '.').append(decimals, '0');
+char* WriteZero(char* p, int decimals) {
+    *p++ = '0';
+    if (decimals > 0) {
+        *p++ = '.';
+        std::memset(p, '0', decimals);
+        p += decimals;
+    }
+    return p;
 }
 
 // Values so large that all 18 digits show before the last decimal.
-void AppendAllDigits(std::string& out, bool negative, Digits18 v, int decimals) {
+char* WriteAllDigits(char* p, bool negative, Digits18 v, int decimals) {
     // The printed value × 10^decimals as digits ending at `end`, with zeros
     // before them; the fixed-size copies below also read initialised slack
     // after `end`.
@@ -180,17 +204,17 @@ void AppendAllDigits(std::string& out, bool negative, Digits18 v, int decimals) 
     std::memset(end, '0', 24);
     len = std::max(len, decimals + 1);
 
-    char text[72];
-    char* t = text;
-    *t = '-';
-    t += negative;
+    *p = '-';
+    p += negative;
     const int intLen = len - decimals;  // 1..20
-    std::memcpy(t, end - len, 20);
-    t += intLen;
-    *t = '.';
-    std::memcpy(t + 1, end - decimals, 20);
-    t += (decimals > 0) + decimals;
-    out.append(text, t - text);
+    std::memcpy(p, end - len, intLen);
+    p += intLen;
+    if (decimals > 0) {
+        *p++ = '.';
+        std::memcpy(p, end - decimals, decimals);
+        p += decimals;
+    }
+    return p;
 }
 
 // Writes n's digits backwards so that the last one ends before `end`, and
@@ -205,12 +229,40 @@ char* WriteDigitsBackwards(char* end, std::uint64_t n, int count) {
     return end;
 }
 
-void AppendFast(std::string& out, bool negative, Digits18 v, int decimals) {
-    const int drop = v.k - decimals;  // digits of D below the last decimal
-    if (drop <= 0) {
-        AppendAllDigits(out, negative, v, decimals);
-        return;
+// n, the printed value × 10^decimals, as text.
+char* WriteRounded(char* p, bool negative, std::uint64_t n, int decimals) {
+    negative = negative && n != 0;
+    if (n < 100000000 && decimals < 8) {
+        // Most numbers: their digits made in a register and stored whole, in
+        // two stores when a point goes between; the room takes the slack.
+        const std::uint64_t digits = EightDigits(static_cast<std::uint32_t>(n));
+        const int length = std::max(DigitCount(n), decimals + 1);
+        *p = '-';
+        p += negative;
+        Store8(p, digits >> (8 * (8 - length)));
+        p += length - decimals;
+        if (decimals == 0) return p;
+        *p = '.';
+        Store8(p + 1, digits >> (8 * (8 - decimals)));
+        return p + 1 + decimals;
     }
+    const auto [magic, shift] = kDivPow10[decimals];
+    const auto whole = static_cast<std::uint64_t>((U128(n) * magic) >> shift);
+    const std::uint64_t fraction = n - whole * kPow10[decimals];
+    const int wholeDigits = DigitCount(whole);
+
+    // Written straight into place, back to front: nothing is read back.
+    char* const end = p + negative + wholeDigits + (decimals > 0) + decimals;
+    char* q = WriteDigitsBackwards(end, fraction, decimals);
+    if (decimals > 0) *--q = '.';
+    q = WriteDigitsBackwards(q, whole, wholeDigits);
+    if (negative) *--q = '-';
+    return end;
+}
+
+char* WriteFast(char* p, bool negative, Digits18 v, int decimals) {
+    const int drop = v.k - decimals;  // digits of D below the last decimal
+    if (drop <= 0) return WriteAllDigits(p, negative, v, decimals);
     // The printed value × 10^decimals, rounded half away from zero.
     std::uint64_t n = 0;
     if (drop <= 18) {
@@ -218,26 +270,38 @@ void AppendFast(std::string& out, bool negative, Digits18 v, int decimals) {
         n = static_cast<std::uint64_t>((U128(v.d) * magic) >> shift);
         n += v.d - n * kPow10[drop] >= kPow10[drop] / 2;
     }
-    negative = negative && n != 0;
-    const auto [magic, shift] = kDivPow10[decimals];
-    const auto whole = static_cast<std::uint64_t>((U128(n) * magic) >> shift);
-    const std::uint64_t fraction = n - whole * kPow10[decimals];
-    const int wholeDigits = DigitCount(whole);
+    return WriteRounded(p, negative, n, decimals);
+}
 
-    // Written straight into place, back to front: nothing is read back.
-    const std::size_t length = negative + wholeDigits + (decimals > 0) + decimals;
-    const std::size_t at = out.size();
-    out.resize(at + length);
-    char* p = WriteDigitsBackwards(out.data() + at + length, fraction, decimals);
-    if (decimals > 0) *--p = '.';
-    p = WriteDigitsBackwards(p, whole, wholeDigits);
-    if (negative) *--p = '-';
+// The printed value × 10^decimals of |value| = m × 2^(e - 63) by one
+// rounding of the exact value x × 10^decimals, where that is sure to give
+// what the two roundings give: the 18-digit rounding moves x × 10^decimals
+// by at most half a unit of the 18th digit, so it cannot carry it across a
+// half unless it lies that close to one; the last of 18 digits must also
+// lie below the decimals. False otherwise, for the two roundings to decide.
+bool RoundOnce(std::uint64_t m, int e, int decimals, std::uint64_t& n) {
+    const int s = 63 - e;                             // 8..125
+    const U128 product = U128(m) * kPow10[decimals];  // below 2^124
+    const U128 whole = product >> s;
+    // From 10^17 - 1 on, the 18th digit may not lie below the decimals.
+    if (whole >= kTen17 - 1) return false;
+    const U128 rem = product & ((U128(1) << s) - 1);
+    const U128 half = U128(1) << (s - 1);
+    // With D of 18 digits, half a unit of its last digit is at most
+    // (whole + 1.5) × 10^-17 / 2 < (whole + 2) × 2^-57 in units of
+    // x × 10^decimals, and in units of rem 2^s times that.
+    const std::uint64_t bound = static_cast<std::uint64_t>(whole) + 2;
+    const U128 tolerance = s >= 57 ? U128(bound) << (s - 57) : (U128(bound) >> (57 - s)) + 1;
+    const U128 distance = rem > half ? rem - half : half - rem;
+    if (distance <= tolerance) return false;
+    n = static_cast<std::uint64_t>(whole) + (rem > half);
+    return true;
 }
 
 // Exact route for magnitudes the integer route does not cover: 18 significant
 // digits from the library's correctly rounded conversion, then decimal
-// rounding on those digits.
-void AppendFixedExact(std::string& out, Extended value, int decimals) {
+// rounding on those digits. Rare enough for a string of its own.
+char* WriteFixedExact(char* p, Extended value, int decimals) {
     char buf[64];
     const char* const end =
         std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 17)
@@ -274,17 +338,19 @@ void AppendFixedExact(std::string& out, Extended value, int decimals) {
     const int width = decimals + 1;
     if (static_cast<int>(kept.size()) < width) kept.insert(0, width - kept.size(), '0');
     const bool zero = kept.find_first_not_of('0') == std::string::npos;
-    if (std::signbit(value) && !zero) out += '-';
-    out.append(kept, 0, kept.size() - decimals);
+    if (std::signbit(value) && !zero) *p++ = '-';
+    const std::size_t wholeDigits = kept.size() - decimals;
+    p = std::copy_n(kept.data(), wholeDigits, p);
     if (decimals > 0) {
-        out += '.';
-        out.append(kept, kept.size() - decimals, decimals);
+        *p++ = '.';
+        p = std::copy_n(kept.data() + wholeDigits, decimals, p);
     }
+    return p;
 }
 
 }  // namespace
 
-void AppendFixed(std::string& out, Extended value, int decimals) {
+char* WriteFixed(char* at, const Extended& value, int decimals) {
     assert(decimals >= 0 && decimals <= 18);
     const ExtendedBits bits = BitsOf(value);
     const std::uint64_t m = bits.significand;
@@ -294,24 +360,27 @@ void AppendFixed(std::string& out, Extended value, int decimals) {
     // processor rejects as operands (those print as NaN, as the C library
     // classifies them).
     if (biased == 0x7FFF || (biased != 0 && (m >> 63) == 0)) {
+        std::string_view text = "NAN";
         if (biased == 0x7FFF && m == (std::uint64_t(1) << 63))
-            out += (signExp & 0x8000) ? "-INF" : "INF";
-        else
-            out += "NAN";
-        return;
+            text = (signExp & 0x8000) ? "-INF" : "INF";
+        return std::copy(text.begin(), text.end(), at);
     }
     const int e = biased - 16383;
     // Below 2^-62 even the 18-digit rounding stays under half of 10^-18, so
     // every count of decimals prints zero; zeros and denormals land here.
-    if (e < kFastMinExp) {
-        AppendZero(out, decimals);
-        return;
-    }
+    if (e < kFastMinExp) return WriteZero(at, decimals);
     if (e <= kFastMaxExp) {
-        AppendFast(out, (signExp & 0x8000) != 0, ToDigits18(m, e), decimals);
-        return;
+        const bool negative = (signExp & 0x8000) != 0;
+        std::uint64_t n;
+        if (RoundOnce(m, e, decimals, n)) return WriteRounded(at, negative, n, decimals);
+        return WriteFast(at, negative, ToDigits18(m, e), decimals);
     }
-    AppendFixedExact(out, value, decimals);
+    return WriteFixedExact(at, value, decimals);
+}
+
+void AppendFixed(std::string& out, Extended value, int decimals) {
+    char text[kMaxFixedLength];
+    out.append(text, WriteFixed(text, value, decimals));
 }
 
 std::string FormatFixed(Extended value, int decimals) {

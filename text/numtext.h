@@ -7,6 +7,7 @@
 // the exact route by the tests on millions of values and every boundary.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -19,6 +20,16 @@
 // converts to Extended exactly and prints the same way.
 void AppendFixed(std::string& out, Extended value, int decimals);
 std::string FormatFixed(Extended value, int decimals);
+
+// The most characters AppendFixed writes: a sign, the 4933 whole digits of
+// the largest finite value, the point and 18 decimals.
+inline constexpr std::size_t kMaxFixedLength = 1 + 4933 + 1 + 18;
+
+// The same text written at `at`, which has room for kMaxFixedLength
+// characters; returns the end of the text. What the room holds after the
+// end is not kept. The value is read from memory as integers: a value the
+// caller has in memory is not copied through the floating-point unit first.
+char* WriteFixed(char* at, const Extended& value, int decimals);
 
 // "%d": a signed decimal integer without padding.
 void AppendInt(std::string& out, std::int32_t value);

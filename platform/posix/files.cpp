@@ -21,6 +21,10 @@ using posix::ThrowIoError;
 namespace {
 
 // Writes all bytes, going on after interruptions and partial writes.
+// The most bytes a file being written holds in memory, not yet on its way
+// to disk.
+constexpr std::uint64_t kWriteBackBytes = 8 << 20;
+
 void WriteAll(int fd, std::string_view bytes, const std::string& path) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -192,6 +196,14 @@ void AtomicFile::Write(std::string_view bytes) {
     } catch (...) {
         Discard();
         throw;
+    }
+    // Start writing back what has piled up, so that Commit's flush to disk
+    // waits for the last part only. A hint: Commit's fsync reports errors.
+    written_ += bytes.size();
+    if (written_ - writeBack_ >= kWriteBackBytes) {
+        ::sync_file_range(handle_, static_cast<off_t>(writeBack_),
+                          static_cast<off_t>(written_ - writeBack_), SYNC_FILE_RANGE_WRITE);
+        writeBack_ = written_;
     }
 }
 
