@@ -22,5 +22,5 @@ if [ ! -f "$gtest/lib/cmake/GTest/GTestConfig.cmake" ]; then
 fi
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-  -DCMAKE_PREFIX_PATH="$gtest" -DL2Q_WINDOW=OFF -DL2Q_BENCH=OFF "$@" >/dev/null
+  -DGTest_DIR="$gtest/lib/cmake/GTest" -DL2Q_WINDOW=OFF -DL2Q_BENCH=OFF "$@" >/dev/null
 ninja -C "$build" -j2
