@@ -2,7 +2,8 @@
 # Builds the Windows programs and tests them under Wine, in a Wine prefix of
 # the build folder: the unit tests by CTest, lapcsv.exe byte for byte
 # against the Linux lapcsv, and each window program in Xvfb with a window
-# manager. Needs the Linux build (scripts/build.sh) for the comparison.
+# manager, with screenshots in build-windows/screenshots/. Builds the Linux
+# programs too: they are the reference of the comparisons.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -25,3 +26,10 @@ if [ -f "$WINEPREFIX/system.reg" ]; then wineboot; else wineboot -i; fi >/dev/nu
 ctest --test-dir "$win" --output-on-failure -j2
 tests/wine_lapcsv.sh "$win/programs/lapcsv.exe" build/programs/lapcsv build/tools/gensession \
   "$win/wine-lapcsv"
+
+# The window programs in Japanese, as on the systems they are made for.
+[ -d "$win/locale/ja_JP.UTF-8" ] || localedef -i ja_JP -f UTF-8 "$win/locale/ja_JP.UTF-8"
+tests/wine_window.sh "$win/programs/Laprix2QuorbelII.exe" 2.0.0 build/programs/lapcsv \
+  build/tools/gensession build/tests/wmclose "$win"
+tests/wine_window.sh "$win/programs/Laprix2Quorbel.exe" 1.1.0 build/programs/lapcsv \
+  build/tools/gensession build/tests/wmclose "$win"
