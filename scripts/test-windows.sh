@@ -13,12 +13,22 @@ scripts/build-windows.sh >/dev/null
 win=$PWD/build-windows
 export WINEPREFIX=$win/wineprefix WINEDEBUG=-all
 mkdir -p "$WINEPREFIX"
+
+# The unit tests make windows too, which Wine draws only on a display.
+mkdir -p "$win/xvfb"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$win/xvfb/display" 2>"$win/xvfb/log" &
+xvfb=$!
+trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
+for _ in $(seq 100); do
+  [ -s "$win/xvfb/display" ] && break
+  sleep 0.1
+done
+export DISPLAY=:$(tr -d '\n' <"$win/xvfb/display")
 # One Wine server for the whole run: without it each test waits for the
 # server of the one before to go, and CTest's pipe stays held. A server a
 # run before left behind goes first.
 wineserver -k 2>/dev/null || true
 wineserver -p
-trap 'wineserver -k || true' EXIT
 # Wine's own background programs start here, away from CTest's output pipe,
 # which they would otherwise hold open.
 if [ -f "$WINEPREFIX/system.reg" ]; then wineboot; else wineboot -i; fi >/dev/null 2>&1

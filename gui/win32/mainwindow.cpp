@@ -83,13 +83,17 @@ int TextWidth(HWND window, HFONT font, const std::wstring& text) {
     return size.cx;
 }
 
-// Lines of a text for a static control: a lone CR becomes CR LF.
+// Lines of a text for a static control, which breaks them at CR LF only.
 std::wstring ControlLines(const std::string& text) {
     std::wstring lines;
-    for (const wchar_t c : Wide(text)) {
-        if (c == L'\r') continue;
-        if (c == L'\n') lines += L'\r';
-        lines += c;
+    const std::wstring wide = Wide(text);
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        if (wide[i] == L'\r' || wide[i] == L'\n') {
+            if (wide[i] == L'\r' && i + 1 < wide.size() && wide[i + 1] == L'\n') ++i;
+            lines += L"\r\n";
+        } else {
+            lines += wide[i];
+        }
     }
     return lines;
 }
