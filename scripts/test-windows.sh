@@ -33,6 +33,7 @@ wineserver -p
 # which they would otherwise hold open.
 if [ -f "$WINEPREFIX/system.reg" ]; then wineboot; else wineboot -i; fi >/dev/null 2>&1
 
+tests/windows_exe_check.sh "$win/programs" 1.1.0 2.0.0
 ctest --test-dir "$win" --output-on-failure -j2
 tests/wine_lapcsv.sh "$win/programs/lapcsv.exe" build/programs/lapcsv build/tools/gensession \
   "$win/wine-lapcsv"
