@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 
@@ -209,6 +210,43 @@ TEST_F(Win32WindowTest, WithoutLapsTheHintSaysSo) {
     ::SendMessageW(window->exportButton, BM_CLICK, 0, 0);  // nothing to export
     EXPECT_TRUE(prompts.savePresets.empty());
     EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(Win32WindowTest, HiddenButtonsStartTheirCommandsWithTheirDialogs) {
+    const auto window = Open();
+    DeliverPosted(*window);
+    // The raw log: the open dialog in the data folder, the save dialog with
+    // the lap file's name.
+    prompts.openPaths = {folder + "Temp0002.dtb"};
+    prompts.savePath = out / "raw";
+    ::SendMessageW(window->rawLogButton, BM_CLICK, 0, 0);
+    EXPECT_EQ(prompts.openFolders, std::vector<std::string>{folder});
+    EXPECT_EQ(prompts.savePresets, std::vector<std::string>{"Temp0002.csv"});
+    EXPECT_EQ(ReadBytes(out / "raw.csv").substr(0, 2), "\x93\xFA");  // 日 in code page 932
+    // Picked files, until the open dialog is cancelled.
+    prompts = ScriptedPrompts();
+    prompts.openPaths = {folder + "Temp0003.dtb", folder + "Temp0001.dtb"};
+    prompts.savePath = out / "picked";
+    ::SendMessageW(window->pickedFilesButton, BM_CLICK, 0, 0);
+    EXPECT_EQ(prompts.openDialogs, 3);
+    EXPECT_EQ(prompts.savePresets, std::vector<std::string>{"Temp0003.csv"});
+    EXPECT_EQ(ReadBytes(out / "picked.csv").substr(0, 28), "Time,LapTm,X,Y,Spd,XG,YG\r\n0.");
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(Win32WindowTest, TextsAreInAJapaneseGothicFaceOf15Pixels) {
+    const auto window = Open();
+    const std::vector<std::string> faces = {"ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic",
+                                            "Noto Sans CJK JP", "MS Shell Dlg"};
+    const int dpi = ::GetDeviceCaps(::GetDC(nullptr), LOGPIXELSY);
+    for (HWND control : {window->lapList, window->labels[0], window->exportButton}) {
+        const auto font = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
+        LOGFONTW shape{};
+        ASSERT_NE(::GetObjectW(font, sizeof shape, &shape), 0);
+        EXPECT_NE(std::find(faces.begin(), faces.end(), platform::win32::Utf8(shape.lfFaceName)),
+                  faces.end());
+        EXPECT_EQ(shape.lfHeight, -::MulDiv(15, dpi, 96));
+    }
 }
 
 }  // namespace

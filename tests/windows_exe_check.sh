@@ -6,18 +6,19 @@
 set -euo pipefail
 dir=$1 v1=$2 v2=$3
 system='^(ADVAPI32|COMCTL32|comdlg32|GDI32|KERNEL32|msvcrt|SHELL32|USER32)\.dll$'
+strings=x86_64-w64-mingw32-strings
 failures=0
 check() {
   local exe=$dir/$1.exe version=$2 window=$3
   local foreign
   foreign=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print $3}' | grep -Ev "$system" || true)
   if [ -n "$foreign" ]; then echo "$1.exe needs $foreign" >&2; failures=$((failures + 1)); fi
-  if ! strings -el "$exe" | grep -qx "$version"; then
+  if ! $strings -el "$exe" | grep -qx "$version"; then
     echo "$1.exe carries no version $version" >&2
     failures=$((failures + 1))
   fi
-  if [ "$window" = yes ] && ! { strings "$exe" | grep -q 'Microsoft.Windows.Common-Controls' &&
-    strings "$exe" | grep -q '<dpiAware'; }; then
+  if [ "$window" = yes ] && ! { $strings "$exe" | grep -q 'Microsoft.Windows.Common-Controls' &&
+    $strings "$exe" | grep -q '<dpiAware'; }; then
     echo "$1.exe has no manifest" >&2
     failures=$((failures + 1))
   fi
