@@ -70,7 +70,9 @@ class Win32WindowTest : public ::testing::Test {
     // The window as the program makes it, with its errors recorded.
     std::unique_ptr<MainWindow> Open() {
         auto window = std::make_unique<MainWindow>(::GetModuleHandleW(nullptr), kTestVersion);
-        if (window->Window() == nullptr) throw std::runtime_error("no window: is there a display?");
+        if (window->Window() == nullptr)
+            throw std::runtime_error("no window (system error " + std::to_string(::GetLastError()) +
+                                     "): is there a display?");
         window->SetPrompts(&prompts);
         window->SetErrorDisplay([this](const std::string& caption, const std::string& text) {
             errors.push_back(caption + ": " + text);
