@@ -4,7 +4,8 @@
 # server (none running, as at the first start after login) and with a warm
 # one (the server of an earlier Wine program still up). Figures only.
 # Usage: wine_window_startup.sh PROGRAM_EXE CAPTION [RUNS]
-# (run after scripts/test-windows.sh; WINEPREFIX defaults to its prefix)
+# (run after scripts/test-windows.sh, which builds build/tests/wmclose and
+# the prefix; WINEPREFIX defaults to that prefix)
 set -euo pipefail
 exe=$(realpath "$1") caption=$2 runs=${3:-5}
 cd "$(dirname "$0")/.."
@@ -35,7 +36,13 @@ start_once() {
     sleep 0.02
   done
   ms=$((($(date +%s%N) - started) / 1000000))
-  [ -n "$window" ] && xdotool key --window "$window" alt+F4 2>/dev/null || true
+  # Closed as its close button does; ended for good should that not do.
+  [ -n "$window" ] && build/tests/wmclose "$window" >/dev/null 2>&1
+  for _ in $(seq 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
   echo "$ms"
 }
