@@ -12,6 +12,9 @@
 
 namespace platform {
 
+// An open file: a descriptor on POSIX systems, a HANDLE on Windows.
+using NativeHandle = std::intptr_t;
+
 enum class EntryKind { Missing, File, Folder, Other };
 
 // What the path names, following links.
@@ -47,9 +50,9 @@ class InputFile {
     std::size_t Read(unsigned char* into, std::size_t size);
 
   private:
-    InputFile(int handle, std::uint64_t size, std::string path)
+    InputFile(NativeHandle handle, std::uint64_t size, std::string path)
         : handle_(handle), size_(size), path_(std::move(path)) {}
-    int handle_;
+    NativeHandle handle_;
     std::uint64_t size_;
     std::string path_;
 };
@@ -74,7 +77,7 @@ class AtomicFile {
     void Discard() noexcept;
     std::string target_;
     std::string temp_;
-    int handle_ = -1;
+    NativeHandle handle_ = -1;
     std::uint64_t written_ = 0;    // bytes written so far
     std::uint64_t writeBack_ = 0;  // bytes whose write-back has been started
 };

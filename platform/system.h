@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -39,5 +40,22 @@ std::function<std::optional<std::int64_t>(std::int64_t localMs)> MachineLocalToU
 // UTF-8 text in code page 932 as Windows converts it. Throws Error naming
 // the character when one cannot be encoded (never a silent '?').
 std::string Cp932FromUtf8(std::string_view utf8);
+
+// The program's arguments as UTF-8 (Windows hands a C program those of the
+// ANSI code page, which loses characters; its wide command line keeps them).
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// UTF-8 text to standard output or error: written as it is into a file or
+// a pipe, shown as the console's characters in a console. False when it
+// could not be written.
+bool WriteStandardOutput(std::string_view utf8);
+bool WriteStandardError(std::string_view utf8);
+
+// Sets this thread's x87 precision control to 64 bits, which every lap value
+// is computed at. A thread started by the bare Windows call, and code that
+// a dialog loads into the process, may leave it at 53.
+void UseExtendedPrecision();
+// The x87 precision control of this thread in bits: 24, 53 or 64.
+int ExtendedPrecisionBits();
 
 }  // namespace platform

@@ -1,9 +1,8 @@
 // lapcsv: the lap list, the three CSV exports, the racing line picture and
 // GPX from the command line, by the same export steps the window runs.
 #include <CLI/CLI.hpp>
-#include <cstdio>
-#include <iostream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,10 +19,11 @@
 
 namespace {
 
-// The data folder: --dir (with a '/' added), else where version 2.0.0 looks.
+// The data folder: --dir (with a delimiter added), else where version 2.0.0
+// looks.
 std::string DataFolderOf(const std::optional<std::string>& dir) {
     if (!dir) return platform::DataFolderByAppData();
-    if (dir->empty() || dir->back() == '/') return *dir;
+    if (dir->empty() || IsPathDelimiter(dir->back())) return *dir;
     return *dir + '/';
 }
 
@@ -88,8 +88,10 @@ int Report(const ExportOutcome& outcome) {
     if (outcome.status != ExportStatus::Written)
         throw Error("ラップを 1 つも読み込めませんでした。何も出力していません: " +
                     JoinWithCommas(outcome.skipped));
+    std::string warnings;
     for (const std::string& label : outcome.skipped)
-        std::cerr << "lapcsv: " << label << ": ラップを読み込めなかったため、飛ばしました\n";
+        warnings += "lapcsv: " + label + ": ラップを読み込めなかったため、飛ばしました\n";
+    platform::WriteStandardError(warnings);
     return 0;
 }
 
@@ -106,8 +108,7 @@ int RunList(const std::optional<std::string>& dir) {
     addLine(kLapListHeadings);
     for (const LapRow& row : rows)
         addLine(row.cells);
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return platform::WriteStandardOutput(text) ? 0 : 1;
 }
 
 // The laps of --laps (all without it) among the listed laps of --dir.
@@ -116,7 +117,8 @@ std::vector<LapSource> ChosenLaps(const std::optional<std::string>& dir,
     const std::string folder = DataFolderOf(dir);
     const std::vector<LapRow> rows = ListedLaps(folder);
     if (rows.empty()) throw Error("ラップファイルがありません", folder.empty() ? "." : folder);
-    const auto [first, last] = laps ? SelectLaps(rows, *laps) : std::pair{0ul, rows.size() - 1};
+    const auto [first, last] =
+        laps ? SelectLaps(rows, *laps) : std::pair<std::size_t, std::size_t>{0, rows.size() - 1};
     return SelectedLapSources(folder, rows, first, last);
 }
 
@@ -188,7 +190,17 @@ void AddLapOptions(CLI::App& command, std::optional<std::string>& dir,
 
 }  // namespace
 
+// CLI11's help, version and error texts, written as lapcsv writes its own.
+int ExitWith(const CLI::App& app, const CLI::Error& e) {
+    std::ostringstream out, err;
+    const int status = app.exit(e, out, err);
+    platform::WriteStandardOutput(out.str());
+    platform::WriteStandardError(err.str());
+    return status;
+}
+
 int main(int argc, char** argv) {
+    platform::UseExtendedPrecision();
     CLI::App app{"Laprix のラップファイルから Quorbel 用の CSV などを出力します。"};
     app.name("lapcsv");
     app.set_version_flag("--version", std::string("lapcsv ") + L2Q_VERSION_2);
@@ -232,16 +244,21 @@ int main(int argc, char** argv) {
     AddOutputOptions(*raw, out, force);
     raw->add_option("FILE", file, "ラップファイル")->type_name("")->required();
 
+    // The arguments as UTF-8, whatever code page the system hands them in.
+    std::vector<std::string> arguments = platform::ProgramArguments(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments)
+        pointers.push_back(argument.data());
     try {
-        app.parse(argc, argv);
+        app.parse(static_cast<int>(pointers.size()), pointers.data());
     } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
+        return ExitWith(app, e);
     } catch (const CLI::CallForAllHelp& e) {
-        return app.exit(e);
+        return ExitWith(app, e);
     } catch (const CLI::CallForVersion& e) {
-        return app.exit(e);
+        return ExitWith(app, e);
     } catch (const CLI::ParseError& e) {
-        app.exit(e);
+        ExitWith(app, e);
         return 2;
     }
 
@@ -254,8 +271,8 @@ int main(int argc, char** argv) {
         return RunRaw(file, out, force);
     } catch (...) {
         const ShownError error = DescribeCurrentException();
-        std::cerr << "lapcsv: " << (error.path.empty() ? "" : error.path + ": ") << error.message
-                  << '\n';
+        platform::WriteStandardError("lapcsv: " + (error.path.empty() ? "" : error.path + ": ") +
+                                     error.message + "\n");
         return 1;
     }
 }

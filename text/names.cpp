@@ -28,18 +28,28 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+namespace {
+
+std::size_t LastDelimiter(const std::string& path) {
+    for (std::size_t i = path.size(); i > 0; --i)
+        if (IsPathDelimiter(path[i - 1])) return i - 1;
+    return std::string::npos;
+}
+
+}  // namespace
+
 std::string FileNameOf(const std::string& path) {
-    const auto slash = path.rfind('/');
+    const auto slash = LastDelimiter(path);
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string FolderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
+    const auto slash = LastDelimiter(path);
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 std::string ForceExtension(const std::string& path, std::string_view extension) {
-    const auto slash = path.rfind('/');
+    const auto slash = LastDelimiter(path);
     const auto dot = path.rfind('.');
     const bool hasExt = dot != std::string::npos && (slash == std::string::npos || dot > slash);
     return (hasExt ? path.substr(0, dot) : path) + std::string(extension);

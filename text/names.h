@@ -16,6 +16,16 @@ inline bool IsUtf8ContinuationByte(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
+// A character that ends a folder in a path: '/', and on Windows also '\\',
+// which its own dialogs and the registry write.
+inline bool IsPathDelimiter(char c) {
+#ifdef _WIN32
+    return c == '/' || c == '\\';
+#else
+    return c == '/';
+#endif
+}
+
 // Count of UTF-8 characters (code points) in a text.
 std::size_t Utf8Length(std::string_view text);
 // `count` characters from character `first` on (counted from 0).
@@ -26,7 +36,7 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // The file name of a path without its folder.
 std::string FileNameOf(const std::string& path);
-// The folder of a path with its trailing '/', or empty for a bare name.
+// The folder of a path with its trailing delimiter, or empty for a bare name.
 std::string FolderOf(const std::string& path);
 
 // The path with its extension replaced by `extension` (".csv"), or the

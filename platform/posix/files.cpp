@@ -6,11 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <random>
 
+#include "platform/entries.h"
 #include "platform/posix/ioerror.h"
 #include "text/names.h"
 
@@ -36,24 +36,12 @@ void WriteAll(int fd, std::string_view bytes, const std::string& path) {
     }
 }
 
-// Orders names by their lower-cased form, then by their bytes, so that the
-// first of several names equal ignoring case is the first in byte order.
-bool FoldedLess(const std::string& a, const std::string& b) {
-    const bool less =
-        std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-            return static_cast<unsigned char>(LowerAscii(x)) <
-                   static_cast<unsigned char>(LowerAscii(y));
-        });
-    if (less) return true;
-    return EqualIgnoringAsciiCase(a, b) && a < b;
-}
+}  // namespace
 
-bool Exists(const std::string& path) {
+bool detail::EntryExists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
 }
-
-}  // namespace
 
 EntryKind KindOf(const std::string& path) {
     struct stat st {};
@@ -82,11 +70,7 @@ std::optional<FileStamp> StampOf(const std::string& path) {
     return StampOfTime(st.st_mtim.tv_sec);
 }
 
-namespace {
-
-// The entry names of a folder; one that cannot be listed for a reason other
-// than not being there is an error when `strict`, else it has no names.
-std::vector<std::string> ListFolder(const std::string& folder, bool strict) {
+std::vector<std::string> detail::ListFolder(const std::string& folder, bool strict) {
     std::vector<std::string> names;
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
     if (dir == nullptr) {
@@ -99,12 +83,6 @@ std::vector<std::string> ListFolder(const std::string& folder, bool strict) {
     }
     ::closedir(dir);
     return names;
-}
-
-}  // namespace
-
-std::vector<std::string> FolderEntryNames(const std::string& folder) {
-    return ListFolder(folder, false);
 }
 
 std::optional<InputFile> InputFile::Open(const std::string& path) {
@@ -138,12 +116,12 @@ InputFile::InputFile(InputFile&& other) noexcept
 }
 
 InputFile::~InputFile() {
-    if (handle_ >= 0) ::close(handle_);
+    if (handle_ >= 0) ::close(static_cast<int>(handle_));
 }
 
 std::size_t InputFile::Read(unsigned char* into, std::size_t size) {
     for (;;) {
-        const ssize_t got = ::read(handle_, into, size);
+        const ssize_t got = ::read(static_cast<int>(handle_), into, size);
         if (got >= 0) return static_cast<std::size_t>(got);
         if (errno == EINTR) continue;
         ThrowIoError(errno, path_);
@@ -172,7 +150,7 @@ AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
     // A replaced file keeps its permissions.
     struct stat st {};
     if (::stat(target_.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-        ::fchmod(handle_, st.st_mode & 07777) != 0) {
+        ::fchmod(static_cast<int>(handle_), st.st_mode & 07777) != 0) {
         const int err = errno;
         Discard();
         ThrowIoError(err, target_);
@@ -185,14 +163,14 @@ AtomicFile::~AtomicFile() {
 
 void AtomicFile::Discard() noexcept {
     if (handle_ < 0) return;
-    ::close(handle_);
+    ::close(static_cast<int>(handle_));
     ::unlink(temp_.c_str());
     handle_ = -1;
 }
 
 void AtomicFile::Write(std::string_view bytes) {
     try {
-        WriteAll(handle_, bytes, target_);
+        WriteAll(static_cast<int>(handle_), bytes, target_);
     } catch (...) {
         Discard();
         throw;
@@ -209,44 +187,14 @@ void AtomicFile::Write(std::string_view bytes) {
 
 void AtomicFile::Commit() {
     int err = 0;
-    if (::fsync(handle_) != 0) err = errno;
-    if (::close(handle_) != 0 && err == 0) err = errno;
+    if (::fsync(static_cast<int>(handle_)) != 0) err = errno;
+    if (::close(static_cast<int>(handle_)) != 0 && err == 0) err = errno;
     handle_ = -1;
     if (err == 0 && ::rename(temp_.c_str(), target_.c_str()) != 0) err = errno;
     if (err != 0) {
         ::unlink(temp_.c_str());
         ThrowIoError(err, target_);
     }
-}
-
-std::string FindIgnoringCase(const std::string& folder, const std::string& name) {
-    const std::string exact = folder + name;
-    if (Exists(exact)) return exact;
-    std::string best;
-    for (const std::string& entry : FolderEntryNames(folder))
-        if (EqualIgnoringAsciiCase(entry, name) && (best.empty() || entry < best)) best = entry;
-    return best.empty() ? exact : folder + best;
-}
-
-std::string FindPathIgnoringCase(const std::string& path) {
-    return FindIgnoringCase(FolderOf(path), FileNameOf(path));
-}
-
-FolderIndex::FolderIndex(std::string folder)
-    : folder_(std::move(folder)), names_(ListFolder(folder_, true)) {
-    std::sort(names_.begin(), names_.end(), FoldedLess);
-}
-
-std::string FolderIndex::Find(const std::string& name) const {
-    const std::string exact = folder_ + name;
-    if (Exists(exact)) return exact;
-    const auto at = std::lower_bound(names_.begin(), names_.end(), name,
-                                     [](const std::string& entry, const std::string& wanted) {
-                                         return FoldedLess(entry, wanted) &&
-                                                !EqualIgnoringAsciiCase(entry, wanted);
-                                     });
-    if (at != names_.end() && EqualIgnoringAsciiCase(*at, name)) return folder_ + *at;
-    return exact;
 }
 
 }  // namespace platform

@@ -197,4 +197,32 @@ std::string Cp932FromUtf8(std::string_view utf8) {
     return out;
 }
 
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+namespace {
+
+bool WriteAllTo(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WriteStandardOutput(std::string_view utf8) {
+    return WriteAllTo(STDOUT_FILENO, utf8);
+}
+
+bool WriteStandardError(std::string_view utf8) {
+    return WriteAllTo(STDERR_FILENO, utf8);
+}
+
 }  // namespace platform

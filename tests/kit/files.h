@@ -7,6 +7,12 @@
 #include <string>
 #include <vector>
 
+// Paths in the tests are UTF-8 text, as at the seam; these convert them
+// for the standard library, which would read narrow text in the ANSI code
+// page on Windows.
+std::filesystem::path PathOf(const std::string& utf8);
+std::string Utf8Of(const std::filesystem::path& path);
+
 // A fresh folder under the system's temporary folder, removed with its
 // content when the object goes.
 class ScratchDir {
@@ -17,8 +23,8 @@ class ScratchDir {
     ScratchDir& operator=(const ScratchDir&) = delete;
 
     // The folder with a trailing '/', as the data folder is written.
-    std::string Path() const { return path_.string() + "/"; }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    std::string Path() const { return Utf8Of(path_) + "/"; }
+    std::string operator/(const std::string& name) const { return Path() + name; }
 
   private:
     std::filesystem::path path_;
