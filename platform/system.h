@@ -51,11 +51,5 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 bool WriteStandardOutput(std::string_view utf8);
 bool WriteStandardError(std::string_view utf8);
 
-// Sets this thread's x87 precision control to 64 bits, which every lap value
-// is computed at. A thread started by the bare Windows call, and code that
-// a dialog loads into the process, may leave it at 53.
-void UseExtendedPrecision();
-// The x87 precision control of this thread in bits: 24, 53 or 64.
-int ExtendedPrecisionBits();
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "export/overlay.h"
+#include "text/extended.h"
 #include "export/rawlog.h"
 #include "export/sharing.h"
 #include "laplist/lapfiles.h"
@@ -200,7 +201,7 @@ int ExitWith(const CLI::App& app, const CLI::Error& e) {
 }
 
 int main(int argc, char** argv) {
-    platform::UseExtendedPrecision();
+    UseExtendedPrecision();
     CLI::App app{"Laprix のラップファイルから Quorbel 用の CSV などを出力します。"};
     app.name("lapcsv");
     app.set_version_flag("--version", std::string("lapcsv ") + L2Q_VERSION_2);

@@ -3,12 +3,13 @@
 #include <windows.h>
 
 #include "gui/win32/mainwindow.h"
+#include "text/extended.h"
 #include "platform/system.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // Every lap value is computed at 64-bit precision, whatever the thread
     // was started with.
-    platform::UseExtendedPrecision();
+    UseExtendedPrecision();
     MainWindow window(instance, L2Q_PROGRAM_VERSION);
     window.Show(showCommand);
     return RunMessageLoop(window);

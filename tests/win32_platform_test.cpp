@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "lapdata/lapfile.h"
+#include "text/extended.h"
 #include "platform/files.h"
 #include "platform/system.h"
 #include "platform/win32/ioerror.h"
@@ -209,8 +210,8 @@ TEST(Win32Precision, BareWindowsThreadIsSetTo64Bits) {
             // As a thread may find it, whatever made it.
             unsigned short word = 0x027F;
             __asm__ volatile("fldcw %0" : : "m"(word));
-            platform::UseExtendedPrecision();
-            r.after = platform::ExtendedPrecisionBits();
+            UseExtendedPrecision();
+            r.after = ExtendedPrecisionBits();
             return 0;
         },
         &result, 0, nullptr);
@@ -218,7 +219,7 @@ TEST(Win32Precision, BareWindowsThreadIsSetTo64Bits) {
     ::WaitForSingleObject(thread, INFINITE);
     ::CloseHandle(thread);
     EXPECT_EQ(result.after, 64);
-    EXPECT_EQ(platform::ExtendedPrecisionBits(), 64);  // the main thread's
+    EXPECT_EQ(ExtendedPrecisionBits(), 64);  // the main thread's
 }
 
 }  // namespace

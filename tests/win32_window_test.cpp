@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "gui/win32/mainwindow.h"
+#include "text/extended.h"
 #include "platform/system.h"
 #include "platform/win32/wide.h"
 #include "tests/kit/files.h"
@@ -188,7 +189,7 @@ TEST_F(Win32WindowTest, ExportButtonWritesTheSameBytesAsLapcsv) {
         kLapcsv, {"overlay", "--dir", folder, "--laps", "2-4", "-o", out / "lapcsv"}, out.Path());
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadBytes(out / "laps.csv"), ReadBytes(out / "lapcsv.csv"));
-    EXPECT_EQ(platform::ExtendedPrecisionBits(), 64);
+    EXPECT_EQ(ExtendedPrecisionBits(), 64);
 }
 
 TEST_F(Win32WindowTest, ErrorsAreShownWithTheProgramsNameAndThePath) {

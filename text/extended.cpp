@@ -45,11 +45,31 @@ void EncodeExtended(Extended value, unsigned char* bytes) {
     bytes[9] = static_cast<unsigned char>(word >> 8);
 }
 
+namespace {
+
+unsigned short ControlWord() {
+    unsigned short control = 0;
+    __asm__ volatile("fnstcw %0" : "=m"(control));
+    return control;
+}
+
+}  // namespace
+
 void UseExtendedPrecision() {
     // Precision control is bits 8 and 9 (11: 64 bits), rounding bits 10 and
     // 11 (00: to nearest).
-    unsigned short control = 0;
-    __asm__ volatile("fnstcw %0" : "=m"(control));
+    unsigned short control = ControlWord();
     control = static_cast<unsigned short>((control & ~0x0F00u) | 0x0300u);
     __asm__ volatile("fldcw %0" : : "m"(control));
+}
+
+int ExtendedPrecisionBits() {
+    switch ((ControlWord() >> 8) & 3) {
+        case 0:
+            return 24;
+        case 2:
+            return 53;
+        default:
+            return 64;
+    }
 }

@@ -16,6 +16,8 @@ static_assert(LDBL_MANT_DIG == 64, "Extended must be the x87 80-bit extended typ
 // assumes. Threads that compute lap values call it first: not every system
 // starts a new thread that way.
 void UseExtendedPrecision();
+// The x87 precision control of the calling thread in bits: 24, 53 or 64.
+int ExtendedPrecisionBits();
 
 // Decodes the 10 little-endian bytes of an x87 extended value (64-bit
 // significand with explicit integer bit, then sign and 15-bit biased exponent)

@@ -1,4 +1,5 @@
 #include "gui/win32/mainwindow.h"
+#include "text/extended.h"
 
 #include <commctrl.h>
 
@@ -223,7 +224,7 @@ void MainWindow::SetErrorDisplay(ErrorDisplay display) {
 
 void MainWindow::Run(const std::function<void()>& command) noexcept {
     // Whatever ran on this thread before may have lowered the precision.
-    platform::UseExtendedPrecision();
+    UseExtendedPrecision();
     try {
         command();
     } catch (...) {

@@ -1,4 +1,5 @@
 #include "gui/win32/win32prompts.h"
+#include "text/extended.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -17,7 +18,7 @@ namespace {
 // A system dialog may load code (shell extensions, drivers) that leaves the
 // x87 precision control at 53 bits; the command computes on afterwards.
 struct KeepExtendedPrecision {
-    ~KeepExtendedPrecision() { platform::UseExtendedPrecision(); }
+    ~KeepExtendedPrecision() { UseExtendedPrecision(); }
 };
 
 // A filter list as the common dialogs take it: description, NUL, pattern,
