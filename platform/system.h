@@ -51,5 +51,4 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 bool WriteStandardOutput(std::string_view utf8);
 bool WriteStandardError(std::string_view utf8);
 
-
 }  // namespace platform

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "export/overlay.h"
-#include "text/extended.h"
 #include "export/rawlog.h"
 #include "export/sharing.h"
 #include "laplist/lapfiles.h"
@@ -15,6 +14,7 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "text/error.h"
+#include "text/extended.h"
 #include "text/names.h"
 #include "version.h"
 

@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "gui/win32/mainwindow.h"
-#include "text/extended.h"
 #include "platform/system.h"
+#include "text/extended.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // Every lap value is computed at 64-bit precision, whatever the thread

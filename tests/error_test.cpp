@@ -59,10 +59,9 @@ TEST(Error, RawLogBeyondTheMemoryLimitSaysSo) {
     // 4 GB of records, sparse on disk; the buffer would need more than 4 GB.
     WriteBytes(dir / "Temp0001.dtb", LapBytes(StraightLap(At(2012, 5, 3, 10, 0, 0), 1)));
     std::filesystem::resize_file(dir / "Temp0001.dtb", std::uintmax_t(1) << 32);
-    const ProgramRun run =
-        RunProgram("/bin/sh",
-                   {"-c", "ulimit -v 1000000 && exec \"$0\" raw -o out.csv Temp0001.dtb", kLapcsv},
-                   dir.Path());
+    const ProgramRun run = RunProgram(
+        "/bin/sh", {"-c", "ulimit -v 1000000 && exec \"$0\" raw -o out.csv Temp0001.dtb", kLapcsv},
+        dir.Path());
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "lapcsv: メモリが不足しています\n");
     EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"Temp0001.dtb"});

@@ -10,7 +10,6 @@
 #include <optional>
 
 #include "lapdata/lapfile.h"
-#include "text/extended.h"
 #include "platform/files.h"
 #include "platform/system.h"
 #include "platform/win32/ioerror.h"
@@ -18,6 +17,7 @@
 #include "tests/kit/files.h"
 #include "tests/kit/laps.h"
 #include "text/error.h"
+#include "text/extended.h"
 
 namespace {
 

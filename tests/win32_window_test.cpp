@@ -11,12 +11,12 @@
 #include <stdexcept>
 
 #include "gui/win32/mainwindow.h"
-#include "text/extended.h"
 #include "platform/system.h"
 #include "platform/win32/wide.h"
 #include "tests/kit/files.h"
 #include "tests/kit/programs.h"
 #include "tests/kit/prompts.h"
+#include "text/extended.h"
 #include "tools/sessiongen.h"
 
 namespace {
