@@ -8,10 +8,10 @@
 
 #include <cerrno>
 #include <ctime>
-#include <random>
 
 #include "platform/entries.h"
 #include "platform/posix/ioerror.h"
+#include "platform/tempname.h"
 #include "text/names.h"
 
 namespace platform {
@@ -129,16 +129,9 @@ std::size_t InputFile::Read(unsigned char* into, std::size_t size) {
 }
 
 AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
-    // A short temporary name, so that it fits wherever the target's name fits.
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::random_device seed;
-    std::mt19937 random(seed());
-    const std::string folder = FolderOf(target_);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = ".l2q";
-        for (int i = 0; i < 8; ++i)
-            name += kLetters[random() % (sizeof kLetters - 1)];
-        temp_ = folder + name + ".tmp";
+    detail::TemporaryNames names(target_);
+    for (int attempt = 0; attempt < detail::TemporaryNames::kAttempts; ++attempt) {
+        temp_ = names.Next();
         // The system applies the user's file-creation mask to 0666 itself.
         handle_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (handle_ >= 0) break;

@@ -3,9 +3,8 @@
 
 #include <windows.h>
 
-#include <random>
-
 #include "platform/entries.h"
+#include "platform/tempname.h"
 #include "platform/win32/ioerror.h"
 #include "platform/win32/wide.h"
 #include "text/names.h"
@@ -152,16 +151,9 @@ std::size_t InputFile::Read(unsigned char* into, std::size_t size) {
 }
 
 AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
-    // A short temporary name, so that it fits wherever the target's name fits.
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::random_device seed;
-    std::mt19937 random(seed());
-    const std::string folder = FolderOf(target_);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = ".l2q";
-        for (int i = 0; i < 8; ++i)
-            name += kLetters[random() % (sizeof kLetters - 1)];
-        temp_ = folder + name + ".tmp";
+    detail::TemporaryNames names(target_);
+    for (int attempt = 0; attempt < detail::TemporaryNames::kAttempts; ++attempt) {
+        temp_ = names.Next();
         HANDLE file = ::CreateFileW(Wide(temp_).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
