@@ -45,30 +45,9 @@ DateTime DateTimeOf(std::int64_t ms) {
     return static_cast<DateTime>(dayNumber >= 0 ? dayNumber + fraction : dayNumber - fraction);
 }
 
-void AppendDigits(std::string& out, int value, int width) {
-    std::string digits;
-    AppendInt(digits, value);
-    out.append(width > static_cast<int>(digits.size()) ? width - digits.size() : 0, '0');
-    out += digits;
-}
-
 // "2024-05-03T05:07:09.250Z"; false when the instant cannot be shown.
 bool AppendUtcTime(std::string& out, std::int64_t utcMs) {
-    DateTimeFields f;
-    if (!DecodeDateTime(DateTimeOf(utcMs), f)) return false;
-    AppendDigits(out, f.year, 4);
-    out += '-';
-    AppendDigits(out, f.month, 2);
-    out += '-';
-    AppendDigits(out, f.day, 2);
-    out += 'T';
-    AppendDigits(out, f.hour, 2);
-    out += ':';
-    AppendDigits(out, f.minute, 2);
-    out += ':';
-    AppendDigits(out, f.second, 2);
-    out += '.';
-    AppendDigits(out, f.milliSecond, 3);
+    if (!AppendDateTime(out, "yyyy-mm-ddThh:nn:ss.zzz", DateTimeOf(utcMs))) return false;
     out += 'Z';
     return true;
 }
