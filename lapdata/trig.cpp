@@ -2,8 +2,11 @@
 
 #include <quadmath.h>
 
+#include <array>
 #include <atomic>
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 // Design. The fast path evaluates f in extended precision as an unevaluated
@@ -355,6 +358,108 @@ template <bool WithLow>
     return FastTwoSum(h.hi, (p.hi * d.cm1 + h.lo) + small);
 }
 
+// ---- cosine of |x| <= 0.78 in 128-bit integers: no x87 work at all, and no
+// exact-product splitting, which is most of the extended kernel's cost.
+
+using U64 = std::uint64_t;
+using U128 = unsigned __int128;
+
+inline U64 High(U128 v) {
+    return static_cast<U64>(v >> 64);
+}
+inline U128 Mul(U64 a, U64 b) {
+    return static_cast<U128>(a) * b;
+}
+// a b / 2^128, at most 3 below it (the dropped fractions).
+inline U128 MulHigh(U128 a, U128 b) {
+    return Mul(High(a), High(b)) + High(Mul(High(a), static_cast<U64>(b))) +
+           High(Mul(static_cast<U64>(a), High(b)));
+}
+
+// kTable as fixed point at 2^-127 (exact conversions: hi's bits and lo's lie
+// above 2^-127), and sin / 6 for the cubic term.
+struct FixedSinCos {
+    U128 s, c, s6;
+};
+
+constexpr U128 ToFixed(const Value& v) {
+    const U128 h = static_cast<U128>(v.hi * 0x1p127L);
+    const Extended l = static_cast<Extended>(v.lo) * 0x1p127L;
+    return l < 0 ? h - static_cast<U128>(-l) : h + static_cast<U128>(l);
+}
+
+struct FixedTable {
+    FixedSinCos e[103];
+};
+
+constexpr FixedTable MakeFixedTable() {
+    FixedTable t{};
+    for (int i = 0; i < 103; ++i) {
+        const U128 s = ToFixed(kTable[i].f[0]);
+        t.e[i] = {s, ToFixed(kTable[i].f[1]), s / 6};
+    }
+    return t;
+}
+
+constexpr FixedTable kFixed = MakeFixedTable();
+
+// Bound on |v 2^-127 - cos x| for CosFixed, in units of 2^-128. The table is
+// 2^-116 off; each MulHigh is at most 2^-125 off; u^4 P and u^5 Q to 2^-93
+// (their 64-bit factors have over 60 good bits); the series stop at u^10/10!
+// < 2^-101 and u^11/11!. That totals under 2^-92: 2^-88 leaves a margin,
+// and the tests check it against MPFR.
+constexpr U64 kFixedError = U64{1} << 40;
+
+// cos(ax) * 2^127 for 2^-32 <= ax <= 0.78, ax = mant 2^(e - 63):
+// cos(a + r) = C - S r + C (cos r - 1) - S (sin r - r), a = i/128, |r| <= 2^-8.
+[[gnu::always_inline]] inline U128 CosFixed(U64 mant, int e) {
+    const U128 x = static_cast<U128>(mant) << (e + 65);  // ax 2^128, exact
+    const U64 i = static_cast<U64>((x + (U128{1} << 120)) >> 121);
+    const U128 d = x - (static_cast<U128>(i) << 121);  // r 2^128, |r| <= 2^-8
+    // Masks rather than branches: r's sign is a coin toss on most data.
+    const U128 negMask = U128{0} - (d >> 127);  // all ones where r < 0
+    const U128 u = (d ^ negMask) - negMask;     // |r| 2^128
+    const FixedSinCos& t = kFixed.e[i];
+    const U128 u2 = MulHigh(u, u);    // r^2 2^128
+    const U128 u3 = MulHigh(u2, u);   // |r|^3 2^128
+    const U128 u4 = MulHigh(u2, u2);  // r^4 2^128 <= 2^96
+    // P = 1/24 - r^2/720 + r^4/40320 and Q = 1/120 - r^2/5040 + r^4/362880
+    // at 2^-64: 1/24 - P and 1/120 - Q are below 2^-20.
+    const U64 w = High(u2);  // r^2 2^64
+    const U64 p = 0x0aaaaaaaaaaaaaaaULL -
+                  High(Mul(w, 0x005b05b05b05b05bULL - High(Mul(w, 0x0001a01a01a01a01ULL))));
+    const U64 q = 0x0222222222222222ULL -
+                  High(Mul(w, 0x000d00d00d00d00dULL - High(Mul(w, 0x00002e3bc74aad8eULL))));
+    const U64 q4 = static_cast<U64>(u4 >> 33);  // r^4 2^95 < 2^63
+    const U64 u71 = static_cast<U64>(u >> 57);  // |r| 2^71 <= 2^63, exact if i >= 1
+    const U128 cu2 = MulHigh(t.c, u2) >> 1;     // C r^2/2
+    const U128 su = MulHigh(t.s, u);
+    const U128 su3 = MulHigh(t.s6, u3);                                       // S |r|^3/6
+    const U128 cu4 = Mul(High(Mul(q4, p)), High(t.c)) >> 31;                  // C r^4 P
+    const U128 su5 = Mul(High(Mul(High(Mul(q4, u71)), q)), High(t.s)) >> 38;  // S |r|^5 Q
+    // cos r - 1 = -r^2/2 + r^4 P; sin r - r = -r^3/6 + r^5 Q: the odd terms
+    // S (sin r) enter with the sign of -r.
+    const U128 odd = su + su5 - su3;
+    const U128 posMask = ~negMask;
+    return t.c - cu2 + cu4 + ((odd ^ posMask) - posMask);
+}
+
+// Whether CosFixed takes x: 2^-32 < |x| <= 0.78 as judged on x rounded to
+// double, which moves either end by an ulp at most (below 2^-32 cos x rounds
+// to 1, which Cos returns directly). Gives x = ±mant 2^(e - 63).
+// The exponent comes from the double, not from x's top bytes: a load of those
+// would reach past the stored ten bytes of x and wait for the store.
+[[gnu::always_inline]] inline bool InFixedRange(Extended x, U64& mant, int& e) {
+    const U64 d = std::bit_cast<U64>(static_cast<double>(x)) & ~(U64{1} << 63);
+    if (d <= std::bit_cast<U64>(0x1p-32) || d > std::bit_cast<U64>(0.78)) return false;
+    mant = std::bit_cast<std::array<U64, 2>>(x)[0];
+    // x rounded up to a power of two when the double's fraction is zero and
+    // x's significand is all ones at the top (rounded down, it starts 10).
+    const bool carried = (d & ((U64{1} << 52) - 1)) == 0 && (mant >> 62) == 3;
+    e = static_cast<int>(d >> 52) - 1023 - carried;
+    return true;
+}
+
 // ---- double-__float128 arithmetic for the last resort
 
 struct DQ {
@@ -463,6 +568,24 @@ namespace {
     return below == above;
 }
 
+// cos x for 2^-32 <= |x| <= 0.78 from CosFixed's v: the rounding when every
+// value within kFixedError of v rounds alike. cos x lies in [0.7, 1).
+[[gnu::always_inline]] inline bool DecideFixed(U128 v, Extended& rounded) {
+    const U128 n = v << 1;  // cos x 2^128
+    const U64 m = High(n), rest = static_cast<U64>(n);
+    constexpr U64 kHalf = U64{1} << 63;
+    // Undecided also where v strays outside [1/2, 1), which the bound excludes.
+    if (rest - (kHalf - kFixedError) <= 2 * kFixedError || (v >> 126) != 1 ||
+        (m == ~U64{0} && rest > kHalf))
+        return false;
+    const U64 mant = m + (rest > kHalf);
+    // mant 2^-64 through a signed integer load, exact: an integer store of
+    // eight bytes forwards to the load, one of ten bytes built from two would not.
+    const auto low = static_cast<std::int64_t>(mant ^ (U64{1} << 63));  // mant - 2^63
+    rounded = static_cast<Extended>(low) * 0x1p-64L + 0.5L;
+    return true;
+}
+
 [[gnu::always_inline]] inline Approx CosApprox(Extended x) {
     const Extended ax = Abs(x);
     Extended yh = ax, yl = 0, redErr = 0;
@@ -549,6 +672,14 @@ bool Decide(const Approx& a, Extended& rounded) {
 }
 
 Approx CosFast(Extended x) {
+    U64 mant;
+    int e;
+    if (InFixedRange(x, mant, e)) {
+        const U128 n = CosFixed(mant, e) << 1;
+        return {static_cast<Extended>(High(n)) * 0x1p-64L,
+                static_cast<Extended>(static_cast<U64>(n)) * 0x1p-128L,
+                static_cast<Extended>(kFixedError) * 0x1p-128L};
+    }
     return CosApprox(x);
 }
 
@@ -656,6 +787,13 @@ std::uint64_t DoubleQuadCount() {
 
 Extended Cos(Extended x) {
     using namespace trig_detail;
+    U64 mant;
+    int e;
+    if (InFixedRange(x, mant, e)) {
+        Extended r;
+        if (DecideFixed(CosFixed(mant, e), r)) return r;
+        return CosSlow(x);
+    }
     const Extended ax = Abs(x);
     if (!(ax <= std::numeric_limits<Extended>::max())) return NaN();  // NaN, ±inf
     // Below 2^-32, x^2/2 < 2^-65 is under half an ulp of 1.
