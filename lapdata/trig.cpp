@@ -379,7 +379,7 @@ inline U128 MulHigh(U128 a, U128 b) {
 // kTable as fixed point at 2^-127 (exact conversions: hi's bits and lo's lie
 // above 2^-127), and sin / 6 for the cubic term.
 struct FixedSinCos {
-    U128 s, c, s6;
+    U128 s, c, s6, c6;
 };
 
 constexpr U128 ToFixed(const Value& v) {
@@ -396,7 +396,8 @@ constexpr FixedTable MakeFixedTable() {
     FixedTable t{};
     for (int i = 0; i < 103; ++i) {
         const U128 s = ToFixed(kTable[i].f[0]);
-        t.e[i] = {s, ToFixed(kTable[i].f[1]), s / 6};
+        const U128 c = ToFixed(kTable[i].f[1]);
+        t.e[i] = {s, c, s / 6, c / 6};
     }
     return t;
 }
@@ -457,6 +458,140 @@ constexpr U64 kFixedError = U64{1} << 40;
     // x's significand is all ones at the top (rounded down, it starts 10).
     const bool carried = (d & ((U64{1} << 52) - 1)) == 0 && (mant >> 62) == 3;
     e = static_cast<int>(d >> 52) - 1023 - carried;
+    return true;
+}
+
+// x = mant 2^(e - 63) for a normal positive x, the exponent as in InFixedRange.
+[[gnu::always_inline]] inline void Parts(Extended x, U64& mant, int& e) {
+    const U64 d = std::bit_cast<U64>(static_cast<double>(x));
+    mant = std::bit_cast<std::array<U64, 2>>(x)[0];
+    const bool carried = (d & ((U64{1} << 52) - 1)) == 0 && (mant >> 62) == 3;
+    e = static_cast<int>(d >> 52) - 1023 - carried;
+}
+
+// 2^k for -1022 <= k <= 1023.
+inline double Pow2(int k) {
+    return std::bit_cast<double>(static_cast<U64>(k + 1023) << 52);
+}
+
+// An int128 to double, within 2^-52 relative (without a library call).
+inline double ToDouble(__int128 v) {
+    return static_cast<double>(static_cast<std::int64_t>(v >> 64)) * 0x1p64 +
+           static_cast<double>(static_cast<U64>(v));
+}
+
+// A double of magnitude below 2^125 to the nearest integer below or above
+// it: exact where the double is an integer.
+inline __int128 ToInt128(double v) {
+    const auto h = static_cast<std::int64_t>(v * 0x1p-63);    // truncated
+    const double rest = v - static_cast<double>(h) * 0x1p63;  // exact, below 2^63
+    return static_cast<__int128>(static_cast<U128>(static_cast<__int128>(h)) << 63) +
+           static_cast<std::int64_t>(rest);
+}
+
+// sin z 2^127 for 0 <= z <= 0.79 given as z 2^128, as CosFixed: within 2^-93
+// where the table is used, else (z < 2^-8) within 2^-124 + 2^-62 z^5/120.
+[[gnu::always_inline]] inline U128 SinFixed(U128 x, bool& tabled) {
+    const U64 i = static_cast<U64>((x + (U128{1} << 120)) >> 121);
+    tabled = i != 0;
+    const U128 d = x - (static_cast<U128>(i) << 121);
+    const U128 negMask = U128{0} - (d >> 127);
+    const U128 u = (d ^ negMask) - negMask;
+    const FixedSinCos& t = kFixed.e[i];
+    const U128 u2 = MulHigh(u, u);
+    const U128 u3 = MulHigh(u2, u);
+    const U128 u4 = MulHigh(u2, u2);
+    const U128 u5 = MulHigh(u4, u);
+    const U64 w = High(u2);
+    const U64 p = 0x0aaaaaaaaaaaaaaaULL -
+                  High(Mul(w, 0x005b05b05b05b05bULL - High(Mul(w, 0x0001a01a01a01a01ULL))));
+    const U64 q = 0x0222222222222222ULL -
+                  High(Mul(w, 0x000d00d00d00d00dULL - High(Mul(w, 0x00002e3bc74aad8eULL))));
+    // Products at full width where z may be tiny: the errors stay near 2^-127
+    // absolute, which is relative precision enough down to z = 2^-33.
+    const U128 u4p = Mul(High(u4), p) + High(Mul(static_cast<U64>(u4), p));  // r^4 P 2^128
+    const U128 u5q = Mul(High(u5), q) + High(Mul(static_cast<U64>(u5), q));  // |r|^5 Q 2^128
+    // sin(a + r) = S (1 - r^2/2 + r^4 P) + C (r - r^3/6 + r^5 Q).
+    const U128 even = t.s - (MulHigh(t.s, u2) >> 1) + MulHigh(t.s, u4p);
+    const U128 odd = MulHigh(t.c, u) - MulHigh(t.c6, u3) + MulHigh(t.c, u5q);
+    return even + ((odd ^ negMask) - negMask);
+}
+
+// π/2 and π at 2^-126, rounded.
+constexpr U128 kFixedPio2 = (U128{0x6487ed5110b4611aULL} << 64) | 0x62633145c06e0e69ULL;
+constexpr U128 kFixedPi = (U128{0xc90fdaa22168c234ULL} << 64) | 0xc4c6628b80dc1cd1ULL;
+
+// acos x for 2^-40 <= |x| < 1 as v 2^-126 with |v 2^-126 - acos x| <= err 2^-126.
+// As ArcCosApprox: z = asin s by one Newton step from z0 = asin(double s),
+// z = z0 - (sin z0 - s) / cos z, with sin z0 - s in fixed point.
+struct FixedResult {
+    U128 v;
+    U64 err;
+};
+
+[[gnu::always_inline]] inline FixedResult ArcCosFixed(Extended x) {
+    const Extended ax = Abs(x);
+    const bool outer = ax > 0.5L;
+    const Extended t = (1 - ax) * 0.5L;  // exact for |x| >= 1/2
+    const double xd = static_cast<double>(ax), td = static_cast<double>(t);
+    const double sd = outer ? std::sqrt(td) : xd;
+    const double cd = std::sqrt(outer ? 1 - td : 1 - xd * xd);
+    const double z0 = std::asin(sd);
+    const Extended sh = outer ? std::sqrt(t) : ax;
+    U64 sm;
+    int se;
+    Parts(sh, sm, se);                                                       // 2^-33 < sh <= 1/2
+    __int128 s = static_cast<__int128>(static_cast<U128>(sm) << (se + 64));  // sh 2^127
+    if (outer) {
+        // s = sh + (t - sh^2) / (2 sh): the residual exactly, in units of
+        // 2^(2 se - 126), where t has exponent 2 se or 2 se + 1.
+        U64 tm;
+        int te;
+        Parts(t, tm, te);
+        const U128 tAligned = static_cast<U128>(tm) << (te - 2 * se + 63);
+        const auto residual = static_cast<__int128>(tAligned - Mul(sm, sm));
+        // Below 2^(se - 64) in size, so to 2^-115 relative of s is plenty.
+        s += static_cast<std::int64_t>(ToDouble(residual) * Pow2(2 * se + 1) * (0.5 / sd));
+    }
+    const U64 zb = std::bit_cast<U64>(z0);
+    const int ze = static_cast<int>(zb >> 52) - 1023;  // z0 > 2^-34: normal
+    const U64 zm = (zb & ((U64{1} << 52) - 1)) | (U64{1} << 52);
+    const U128 z0f = static_cast<U128>(zm) << (ze + 75);  // z0 2^127, exact
+    bool tabled;
+    const auto f = static_cast<__int128>(SinFixed(z0f << 1, tabled)) - s;  // sin z0 - s
+    const double dz = ToDouble(f) / cd;                                    // at 2^-127
+    const __int128 z = static_cast<__int128>(z0f) - ToInt128(dz);
+    // The kernel's and s's errors over cos z >= 0.86, with room; the step's
+    // rounding and the derivative taken at z instead of between z0 and z
+    // (tan z |dz| <= 0.6 |dz|), within |dz| 2^-48 + dz^2.
+    const double dzAbs = std::fabs(dz);
+    // Without the table the error is 2^-117 of s and Q's 2^-62 on |r|^5/120.
+    const double z5 = z0 * z0 * z0 * z0 * z0;
+    const double err =
+        (tabled ? 0x1p37 : 0x1p14 + z5 * 0x1p67) + dzAbs * 0x1p-48 + dzAbs * (dzAbs * 0x1p-127) + 8;
+    // acos x = π/2 - z, π/2 + z, 2z, π - 2z; z at 2^-127 is 2z at 2^-126.
+    const auto zu = static_cast<U128>(z);
+    U128 v;
+    if (!outer)
+        v = x < 0 ? kFixedPio2 + (zu >> 1) : kFixedPio2 - (zu >> 1);
+    else
+        v = x < 0 ? kFixedPi - zu : zu;
+    return {v, static_cast<U64>(err)};
+}
+
+// Rounds v 2^-126 > 0 to extended where every value within err 2^-126 of it
+// rounds alike.
+[[gnu::always_inline]] inline bool DecideScaled(const FixedResult& r, Extended& rounded) {
+    const U64 hi = High(r.v);
+    const int lz = hi ? __builtin_clzll(hi) : 64 + __builtin_clzll(static_cast<U64>(r.v) | 1);
+    if (lz > 40 || (r.err >> (61 - lz)) != 0) return false;
+    const U128 n = r.v << lz;
+    const U64 m = High(n), rest = static_cast<U64>(n), e = r.err << lz;
+    constexpr U64 kHalf = U64{1} << 63;
+    if (rest - (kHalf - e) <= 2 * e || (m == ~U64{0} && rest > kHalf)) return false;
+    const U64 mant = m + (rest > kHalf);
+    const auto low = static_cast<std::int64_t>(mant ^ kHalf);  // mant - 2^63
+    rounded = (static_cast<Extended>(low) + 0x1p63L) * static_cast<Extended>(Pow2(-62 - lz));
     return true;
 }
 
@@ -684,6 +819,13 @@ Approx CosFast(Extended x) {
 }
 
 Approx ArcCosFast(Extended x) {
+    const Extended ax = Abs(x);
+    if (ax >= 0x1p-40L && ax < 1) {
+        const FixedResult r = ArcCosFixed(x);
+        return {static_cast<Extended>(r.v >> 64) * 0x1p-62L,
+                static_cast<Extended>(static_cast<U64>(r.v)) * 0x1p-126L,
+                static_cast<Extended>(r.err) * 0x1p-126L};
+    }
     return ArcCosApprox(x);
 }
 
@@ -807,8 +949,13 @@ Extended Cos(Extended x) {
 
 Extended ArcCos(Extended x) {
     using namespace trig_detail;
-    if (!(Abs(x) <= 1)) return NaN();
+    const Extended ax = Abs(x);
+    if (!(ax <= 1)) return NaN();
     Extended r;
-    if (DecideInline(ArcCosApprox(x), r)) return r;
+    if (ax >= 0x1p-40L && ax < 1) {
+        if (DecideScaled(ArcCosFixed(x), r)) return r;
+    } else if (DecideInline(ArcCosApprox(x), r)) {
+        return r;
+    }
     return ArcCosSlow(x);
 }
