@@ -530,53 +530,54 @@ struct FixedResult {
 };
 
 [[gnu::always_inline]] inline FixedResult ArcCosFixed(Extended x) {
+    // Selections rather than branches: on mixed arguments the branches would
+    // be mispredicted half of the time. Both routes to s are taken.
     const Extended ax = Abs(x);
     const bool outer = ax > 0.5L;
     const Extended t = (1 - ax) * 0.5L;  // exact for |x| >= 1/2
     const double xd = static_cast<double>(ax), td = static_cast<double>(t);
     const double sd = outer ? std::sqrt(td) : xd;
     const double cd = std::sqrt(outer ? 1 - td : 1 - xd * xd);
+    const double rcd = 1 / cd;
     const double z0 = std::asin(sd);
-    const Extended sh = outer ? std::sqrt(t) : ax;
-    U64 sm;
-    int se;
-    Parts(sh, sm, se);                                                       // 2^-33 < sh <= 1/2
-    __int128 s = static_cast<__int128>(static_cast<U128>(sm) << (se + 64));  // sh 2^127
-    if (outer) {
-        // s = sh + (t - sh^2) / (2 sh): the residual exactly, in units of
-        // 2^(2 se - 126), where t has exponent 2 se or 2 se + 1.
-        U64 tm;
-        int te;
-        Parts(t, tm, te);
-        const U128 tAligned = static_cast<U128>(tm) << (te - 2 * se + 63);
-        const auto residual = static_cast<__int128>(tAligned - Mul(sm, sm));
-        // Below 2^(se - 64) in size, so to 2^-115 relative of s is plenty.
-        s += static_cast<std::int64_t>(ToDouble(residual) * Pow2(2 * se + 1) * (0.5 / sd));
-    }
+    const Extended sq = std::sqrt(t);
+    U64 qm, tm, am;
+    int qe, te, ae;
+    Parts(sq, qm, qe);  // 2^-33 < sq < 1
+    Parts(t, tm, te);
+    Parts(ax, am, ae);  // 2^-40 <= ax < 1
+    // Outside: s = sq + (t - sq^2) / (2 sq), the residual exact in units of
+    // 2^(2 qe - 126), where t has exponent 2 qe or 2 qe + 1 (for |x| >= 1/2).
+    const int shift = te - 2 * qe + 63;
+    const U128 tAligned = static_cast<U128>(tm) << (shift & 127);
+    const auto residual = static_cast<__int128>(tAligned - Mul(qm, qm));
+    // Below 2^(qe - 64) in size, so to 2^-115 relative of s is plenty.
+    const auto corr = static_cast<std::int64_t>(ToDouble(residual) * Pow2(2 * qe + 1) * (0.5 / sd));
+    const auto outerS = static_cast<__int128>(static_cast<U128>(qm) << (qe + 64)) + corr;
+    const auto innerS = static_cast<__int128>(static_cast<U128>(am) << (ae + 64));
+    const __int128 s = outer ? outerS : innerS;  // s 2^127
     const U64 zb = std::bit_cast<U64>(z0);
     const int ze = static_cast<int>(zb >> 52) - 1023;  // z0 > 2^-34: normal
     const U64 zm = (zb & ((U64{1} << 52) - 1)) | (U64{1} << 52);
     const U128 z0f = static_cast<U128>(zm) << (ze + 75);  // z0 2^127, exact
     bool tabled;
     const auto f = static_cast<__int128>(SinFixed(z0f << 1, tabled)) - s;  // sin z0 - s
-    const double dz = ToDouble(f) / cd;                                    // at 2^-127
-    const __int128 z = static_cast<__int128>(z0f) - ToInt128(dz);
+    const double dz = ToDouble(f) * rcd;                                   // at 2^-127
+    const auto z = static_cast<U128>(static_cast<__int128>(z0f) - ToInt128(dz));
     // The kernel's and s's errors over cos z >= 0.86, with room; the step's
     // rounding and the derivative taken at z instead of between z0 and z
-    // (tan z |dz| <= 0.6 |dz|), within |dz| 2^-48 + dz^2.
+    // (tan z |dz| <= 0.6 |dz|), within |dz| 2^-48 + dz^2. Without the table
+    // the error is 2^-117 of s and Q's 2^-62 on |r|^5/120.
     const double dzAbs = std::fabs(dz);
-    // Without the table the error is 2^-117 of s and Q's 2^-62 on |r|^5/120.
     const double z5 = z0 * z0 * z0 * z0 * z0;
     const double err =
         (tabled ? 0x1p37 : 0x1p14 + z5 * 0x1p67) + dzAbs * 0x1p-48 + dzAbs * (dzAbs * 0x1p-127) + 8;
     // acos x = π/2 - z, π/2 + z, 2z, π - 2z; z at 2^-127 is 2z at 2^-126.
-    const auto zu = static_cast<U128>(z);
-    U128 v;
-    if (!outer)
-        v = x < 0 ? kFixedPio2 + (zu >> 1) : kFixedPio2 - (zu >> 1);
-    else
-        v = x < 0 ? kFixedPi - zu : zu;
-    return {v, static_cast<U64>(err)};
+    const bool neg = x < 0;
+    const U128 base = outer ? (neg ? kFixedPi : 0) : kFixedPio2;
+    const U128 term = outer ? z : z >> 1;
+    const U128 minus = U128{0} - static_cast<U128>(outer == neg);  // subtract the term
+    return {base + ((term ^ minus) - minus), static_cast<U64>(err)};
 }
 
 // Rounds v 2^-126 > 0 to extended where every value within err 2^-126 of it
