@@ -480,15 +480,6 @@ inline double ToDouble(__int128 v) {
            static_cast<double>(static_cast<U64>(v));
 }
 
-// A double of magnitude below 2^125 to the nearest integer below or above
-// it: exact where the double is an integer.
-inline __int128 ToInt128(double v) {
-    const auto h = static_cast<std::int64_t>(v * 0x1p-63);    // truncated
-    const double rest = v - static_cast<double>(h) * 0x1p63;  // exact, below 2^63
-    return static_cast<__int128>(static_cast<U128>(static_cast<__int128>(h)) << 63) +
-           static_cast<std::int64_t>(rest);
-}
-
 // sin z 2^127 for 0 <= z <= 0.79 given as z 2^128, as CosFixed: within 2^-93
 // where the table is used, else (z < 2^-8) within 2^-124 + 2^-62 z^5/120.
 [[gnu::always_inline]] inline U128 SinFixed(U128 x, bool& tabled) {
@@ -500,20 +491,20 @@ inline __int128 ToInt128(double v) {
     const FixedSinCos& t = kFixed.e[i];
     const U128 u2 = MulHigh(u, u);
     const U128 u3 = MulHigh(u2, u);
-    const U128 u4 = MulHigh(u2, u2);
-    const U128 u5 = MulHigh(u4, u);
-    const U64 w = High(u2);
+    const U64 w = High(Mul(High(u), High(u)));  // r^2 2^64, alongside u2
     const U64 p = 0x0aaaaaaaaaaaaaaaULL -
                   High(Mul(w, 0x005b05b05b05b05bULL - High(Mul(w, 0x0001a01a01a01a01ULL))));
     const U64 q = 0x0222222222222222ULL -
                   High(Mul(w, 0x000d00d00d00d00dULL - High(Mul(w, 0x00002e3bc74aad8eULL))));
     // Products at full width where z may be tiny: the errors stay near 2^-127
     // absolute, which is relative precision enough down to z = 2^-33.
-    const U128 u4p = Mul(High(u4), p) + High(Mul(static_cast<U64>(u4), p));  // r^4 P 2^128
-    const U128 u5q = Mul(High(u5), q) + High(Mul(static_cast<U64>(u5), q));  // |r|^5 Q 2^128
-    // sin(a + r) = S (1 - r^2/2 + r^4 P) + C (r - r^3/6 + r^5 Q).
-    const U128 even = t.s - (MulHigh(t.s, u2) >> 1) + MulHigh(t.s, u4p);
-    const U128 odd = MulHigh(t.c, u) - MulHigh(t.c6, u3) + MulHigh(t.c, u5q);
+    // h = 1/2 - r^2 P and g = 1/6 - r^2 Q at 2^-128.
+    const U128 h = (U128{1} << 127) - (Mul(High(u2), p) + High(Mul(static_cast<U64>(u2), p)));
+    constexpr U128 kSixth = ~U128{0} / 6;
+    const U128 g = kSixth - (Mul(High(u2), q) + High(Mul(static_cast<U64>(u2), q)));
+    // sin(a + r) = S (1 - r^2 h) + C (r - |r|^3 g) sign(r).
+    const U128 even = t.s - MulHigh(t.s, MulHigh(u2, h));
+    const U128 odd = MulHigh(t.c, u - MulHigh(u3, g));
     return even + ((odd ^ negMask) - negMask);
 }
 
@@ -562,8 +553,14 @@ struct FixedResult {
     const U128 z0f = static_cast<U128>(zm) << (ze + 75);  // z0 2^127, exact
     bool tabled;
     const auto f = static_cast<__int128>(SinFixed(z0f << 1, tabled)) - s;  // sin z0 - s
-    const double dz = ToDouble(f) * rcd;                                   // at 2^-127
-    const auto z = static_cast<U128>(static_cast<__int128>(z0f) - ToInt128(dz));
+    // dz = f / cos z at 2^-127 in integers: f hi 2^64 + lo times rcd 2^62,
+    // truncated to 2^-62 relative.
+    const auto rcdFixed = static_cast<U64>(static_cast<std::int64_t>(rcd * 0x1p62));
+    const auto fHi = static_cast<std::int64_t>(f >> 64);
+    const __int128 dzFixed = static_cast<__int128>(fHi) * static_cast<__int128>(rcdFixed) * 4 +
+                             static_cast<__int128>(Mul(static_cast<U64>(f), rcdFixed) >> 62);
+    const auto z = static_cast<U128>(static_cast<__int128>(z0f) - dzFixed);
+    const double dz = ToDouble(f) * rcd;  // for the bound only
     // The kernel's and s's errors over cos z >= 0.86, with room; the step's
     // rounding and the derivative taken at z instead of between z0 and z
     // (tan z |dz| <= 0.6 |dz|), within |dz| 2^-48 + dz^2. Without the table
@@ -583,8 +580,9 @@ struct FixedResult {
 // Rounds v 2^-126 > 0 to extended where every value within err 2^-126 of it
 // rounds alike.
 [[gnu::always_inline]] inline bool DecideScaled(const FixedResult& r, Extended& rounded) {
+    // v >= 2^94: acos x > 2^-32.5.
     const U64 hi = High(r.v);
-    const int lz = hi ? __builtin_clzll(hi) : 64 + __builtin_clzll(static_cast<U64>(r.v) | 1);
+    const int lz = __builtin_clzll(hi | 1);
     if (lz > 40 || (r.err >> (61 - lz)) != 0) return false;
     const U128 n = r.v << lz;
     const U64 m = High(n), rest = static_cast<U64>(n), e = r.err << lz;
