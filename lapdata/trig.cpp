@@ -530,7 +530,7 @@ struct FixedResult {
     const double sd = outer ? std::sqrt(td) : xd;
     const double cd = std::sqrt(outer ? 1 - td : 1 - xd * xd);
     const double rcd = 1 / cd;
-    const double z0 = std::asin(sd);
+    const bool neg = x < 0;
     const Extended sq = std::sqrt(t);
     U64 qm, tm, am;
     int qe, te, ae;
@@ -547,6 +547,9 @@ struct FixedResult {
     const auto outerS = static_cast<__int128>(static_cast<U128>(qm) << (qe + 64)) + corr;
     const auto innerS = static_cast<__int128>(static_cast<U128>(am) << (ae + 64));
     const __int128 s = outer ? outerS : innerS;  // s 2^127
+    // The call comes after all x87 work: no x87 register survives a call,
+    // and spilling them costs more than the rest.
+    const double z0 = std::asin(sd);
     const U64 zb = std::bit_cast<U64>(z0);
     const int ze = static_cast<int>(zb >> 52) - 1023;  // z0 > 2^-34: normal
     const U64 zm = (zb & ((U64{1} << 52) - 1)) | (U64{1} << 52);
@@ -570,7 +573,6 @@ struct FixedResult {
     const double err =
         (tabled ? 0x1p37 : 0x1p14 + z5 * 0x1p67) + dzAbs * 0x1p-48 + dzAbs * (dzAbs * 0x1p-127) + 8;
     // acos x = π/2 - z, π/2 + z, 2z, π - 2z; z at 2^-127 is 2z at 2^-126.
-    const bool neg = x < 0;
     const U128 base = outer ? (neg ? kFixedPi : 0) : kFixedPio2;
     const U128 term = outer ? z : z >> 1;
     const U128 minus = U128{0} - static_cast<U128>(outer == neg);  // subtract the term
