@@ -522,29 +522,38 @@ struct FixedResult {
 
 [[gnu::always_inline]] inline FixedResult ArcCosFixed(Extended x) {
     // Selections rather than branches: on mixed arguments the branches would
-    // be mispredicted half of the time. Both routes to s are taken.
+    // be mispredicted half of the time. Both routes to s are taken. All
+    // but the first steps are integer and double work: x87 spills are dear.
     const Extended ax = Abs(x);
-    const bool outer = ax > 0.5L;
-    const Extended t = (1 - ax) * 0.5L;  // exact for |x| >= 1/2
-    const double xd = static_cast<double>(ax), td = static_cast<double>(t);
+    const bool neg = x < 0;
+    const double xd = static_cast<double>(ax);
+    U64 am;
+    int ae;
+    Parts(ax, am, ae);                                  // 2^-40 <= ax < 1
+    const bool outer = ae == -1 && am != U64{1} << 63;  // ax > 1/2
+    // Outside, t = (1 - ax) / 2 = T 2^-65 exactly, 1 <= T < 2^63.
+    const U64 T = outer ? 0 - am : 0;
+    const double td = static_cast<double>(static_cast<std::int64_t>(T)) * 0x1p-65;
     const double sd = outer ? std::sqrt(td) : xd;
     const double cd = std::sqrt(outer ? 1 - td : 1 - xd * xd);
     const double rcd = 1 / cd;
-    const bool neg = x < 0;
-    const Extended sq = std::sqrt(t);
-    U64 qm, tm, am;
-    int qe, te, ae;
-    Parts(sq, qm, qe);  // 2^-33 < sq < 1
-    Parts(t, tm, te);
-    Parts(ax, am, ae);  // 2^-40 <= ax < 1
-    // Outside: s = sq + (t - sq^2) / (2 sq), the residual exact in units of
-    // 2^(2 qe - 126), where t has exponent 2 qe or 2 qe + 1 (for |x| >= 1/2).
-    const int shift = te - 2 * qe + 63;
-    const U128 tAligned = static_cast<U128>(tm) << (shift & 127);
-    const auto residual = static_cast<__int128>(tAligned - Mul(qm, qm));
-    // Below 2^(qe - 64) in size, so to 2^-115 relative of s is plenty.
-    const auto corr = static_cast<std::int64_t>(ToDouble(residual) * Pow2(2 * qe + 1) * (0.5 / sd));
-    const auto outerS = static_cast<__int128>(static_cast<U128>(qm) << (qe + 64)) + corr;
+    // Outside: s = sd + (t - sd^2) / (2 sd), sd = m 2^(e - 52) within 2^-52
+    // of s. The residual is exact in units of 2^(2e - 104), below 2^55 of them;
+    // the correction, below 2^-52 s, is to 2^-50 of itself, the dropped
+    // square term below 2^-105 s: s to 2^-100 relative. Inside it is dropped.
+    const U64 sb = std::bit_cast<U64>(sd);
+    const int se = static_cast<int>(sb >> 52) - 1023;
+    const U64 sm = (sb & ((U64{1} << 52) - 1)) | (U64{1} << 52);
+    const auto residual =
+        static_cast<std::int64_t>((static_cast<U128>(T) << (39 - 2 * se)) - Mul(sm, sm));
+    // The correction at 2^(k - 127), k such that it fits 62 bits.
+    const int k = se + 14 > 0 ? se + 14 : 0;
+    const double corr =
+        static_cast<double>(residual) * ((outer ? 0.5 : 0.0) / sd) * Pow2(2 * se + 23 - k);
+    const auto outerS =
+        static_cast<__int128>(static_cast<U128>(sm) << (se + 75)) +
+        static_cast<__int128>(
+            static_cast<U128>(static_cast<__int128>(static_cast<std::int64_t>(corr))) << k);
     const auto innerS = static_cast<__int128>(static_cast<U128>(am) << (ae + 64));
     const __int128 s = outer ? outerS : innerS;  // s 2^127
     // The call comes after all x87 work: no x87 register survives a call,
@@ -564,14 +573,14 @@ struct FixedResult {
                              static_cast<__int128>(Mul(static_cast<U64>(f), rcdFixed) >> 62);
     const auto z = static_cast<U128>(static_cast<__int128>(z0f) - dzFixed);
     const double dz = ToDouble(f) * rcd;  // for the bound only
-    // The kernel's and s's errors over cos z >= 0.86, with room; the step's
-    // rounding and the derivative taken at z instead of between z0 and z
-    // (tan z |dz| <= 0.6 |dz|), within |dz| 2^-48 + dz^2. Without the table
-    // the error is 2^-117 of s and Q's 2^-62 on |r|^5/120.
+    // In units of 2^-127: the kernel's error (2^-93 with the table; without,
+    // 2^-124 and Q's 2^-62 on |r|^5/120) and s's 2^-100 s over cos z >= 0.86,
+    // with room; the step's rounding and the derivative taken at z instead of
+    // between z0 and z (tan z |dz| <= 0.6 |dz|), within |dz| 2^-48 + dz^2.
     const double dzAbs = std::fabs(dz);
     const double z5 = z0 * z0 * z0 * z0 * z0;
-    const double err =
-        (tabled ? 0x1p37 : 0x1p14 + z5 * 0x1p67) + dzAbs * 0x1p-48 + dzAbs * (dzAbs * 0x1p-127) + 8;
+    const double err = (tabled ? 0x1p37 : 0x1p14 + z5 * 0x1p67) + sd * 0x1p28 + dzAbs * 0x1p-48 +
+                       dzAbs * (dzAbs * 0x1p-127) + 8;
     // acos x = π/2 - z, π/2 + z, 2z, π - 2z; z at 2^-127 is 2z at 2^-126.
     const U128 base = outer ? (neg ? kFixedPi : 0) : kFixedPio2;
     const U128 term = outer ? z : z >> 1;
