@@ -16,11 +16,16 @@
 // second try with a generous error bound of 2^-100, and where even that does
 // not decide, a double-__float128 evaluation of about 220 bits does.
 //
-// Everything that decides the result is + - * / and sqrt on long double and
-// __float128, which are correctly rounded on both platforms, so a decided
-// result is the correctly rounded value whichever path decided it. The
-// starting values taken from the C library (std::asin on doubles, asinq)
-// only steer a Newton step whose own size enters the error bound.
+// Cos for |x| <= 0.78 (latitudes to 44 degrees) and ArcCos for 2^-40 <= |x|
+// < 1 evaluate in 128-bit integer fixed point instead, with the bound in the
+// same units: there the x87 kernel's exact-product splitting and 80-bit
+// spills cost more than the integer products.
+//
+// Everything that decides the result is integer arithmetic and + - * / and
+// sqrt on double, long double and __float128, which are correctly rounded on
+// both platforms, so a decided result is the correctly rounded value whichever
+// path decided it. The starting values taken from the C library (std::asin on
+// doubles, asinq) only steer a Newton step whose own size enters the bound.
 //
 // cos and acos of a nonzero / non-one extended value are transcendental, so f
 // is never a rounding midpoint. Values that not even 220 bits decide would lie
