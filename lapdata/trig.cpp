@@ -479,10 +479,11 @@ inline double Pow2(int k) {
     return std::bit_cast<double>(static_cast<U64>(k + 1023) << 52);
 }
 
-// An int128 to double, within 2^-52 relative (without a library call).
+// An int128 to double, within 2^-52 relative and 2 absolute: signed
+// conversions only, as an unsigned one branches on the top bit.
 inline double ToDouble(__int128 v) {
     return static_cast<double>(static_cast<std::int64_t>(v >> 64)) * 0x1p64 +
-           static_cast<double>(static_cast<U64>(v));
+           static_cast<double>(static_cast<std::int64_t>(static_cast<U64>(v) >> 1)) * 2;
 }
 
 // sin z 2^127 for 0 <= z <= 0.79 given as z 2^128, as CosFixed: within 2^-93
@@ -590,7 +591,7 @@ struct FixedResult {
     const U128 base = outer ? (neg ? kFixedPi : 0) : kFixedPio2;
     const U128 term = outer ? z : z >> 1;
     const U128 minus = U128{0} - static_cast<U128>(outer == neg);  // subtract the term
-    return {base + ((term ^ minus) - minus), static_cast<U64>(err)};
+    return {base + ((term ^ minus) - minus), static_cast<U64>(static_cast<std::int64_t>(err))};
 }
 
 // Rounds v 2^-126 > 0 to extended where every value within err 2^-126 of it
