@@ -440,9 +440,10 @@ constexpr U64 kFixedError = U64{1} << 40;
     const U64 u71 = static_cast<U64>(u >> 57);  // |r| 2^71 <= 2^63, exact if i >= 1
     const U128 cu2 = MulHigh(t.c, u2) >> 1;     // C r^2/2
     const U128 su = MulHigh(t.s, u);
-    const U128 su3 = MulHigh(t.s6, u3);                                       // S |r|^3/6
-    const U128 cu4 = Mul(High(Mul(q4, p)), High(t.c)) >> 31;                  // C r^4 P
-    const U128 su5 = Mul(High(Mul(High(Mul(q4, u71)), q)), High(t.s)) >> 38;  // S |r|^5 Q
+    const U128 su3 = MulHigh(t.s6, u3);  // S |r|^3/6
+    // C P and S Q first: they do not wait for r^4, which shortens the chain.
+    const U128 cu4 = Mul(q4, High(Mul(High(t.c), p))) >> 31;                  // C r^4 P
+    const U128 su5 = Mul(High(Mul(q4, u71)), High(Mul(High(t.s), q))) >> 38;  // S |r|^5 Q
     // cos r - 1 = -r^2/2 + r^4 P; sin r - r = -r^3/6 + r^5 Q: the odd terms
     // S (sin r) enter with the sign of -r.
     const U128 odd = su + su5 - su3;
