@@ -2,8 +2,11 @@
 
 #include <quadmath.h>
 
+#include <array>
 #include <atomic>
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 // Design. The fast path evaluates f in extended precision as an unevaluated
@@ -13,11 +16,16 @@
 // second try with a generous error bound of 2^-100, and where even that does
 // not decide, a double-__float128 evaluation of about 220 bits does.
 //
-// Everything that decides the result is + - * / and sqrt on long double and
-// __float128, which are correctly rounded on both platforms, so a decided
-// result is the correctly rounded value whichever path decided it. The
-// starting values taken from the C library (std::asin on doubles, asinq)
-// only steer a Newton step whose own size enters the error bound.
+// Cos for |x| <= 0.78 (latitudes to 44 degrees) and ArcCos for 2^-40 <= |x|
+// < 1 evaluate in 128-bit integer fixed point instead, with the bound in the
+// same units: there the x87 kernel's exact-product splitting and 80-bit
+// spills cost more than the integer products.
+//
+// Everything that decides the result is integer arithmetic and + - * / and
+// sqrt on double, long double and __float128, which are correctly rounded on
+// both platforms, so a decided result is the correctly rounded value whichever
+// path decided it. The starting values taken from the C library (std::asin on
+// doubles, asinq) only steer a Newton step whose own size enters the bound.
 //
 // cos and acos of a nonzero / non-one extended value are transcendental, so f
 // is never a rounding midpoint. Values that not even 220 bits decide would lie
@@ -355,6 +363,255 @@ template <bool WithLow>
     return FastTwoSum(h.hi, (p.hi * d.cm1 + h.lo) + small);
 }
 
+// ---- cosine of |x| <= 0.78 in 128-bit integers: no x87 work at all, and no
+// exact-product splitting, which is most of the extended kernel's cost.
+
+using U64 = std::uint64_t;
+using U128 = unsigned __int128;
+
+inline U64 High(U128 v) {
+    return static_cast<U64>(v >> 64);
+}
+inline U128 Mul(U64 a, U64 b) {
+    return static_cast<U128>(a) * b;
+}
+// a b / 2^128, at most 3 below it (the dropped fractions).
+inline U128 MulHigh(U128 a, U128 b) {
+    return Mul(High(a), High(b)) + High(Mul(High(a), static_cast<U64>(b))) +
+           High(Mul(static_cast<U64>(a), High(b)));
+}
+
+// kTable as fixed point at 2^-127 (exact conversions: hi's bits and lo's lie
+// above 2^-127), and sin / 6 for the cubic term.
+struct FixedSinCos {
+    U128 s, c, s6, c6;
+};
+
+constexpr U128 ToFixed(const Value& v) {
+    const U128 h = static_cast<U128>(v.hi * 0x1p127L);
+    const Extended l = static_cast<Extended>(v.lo) * 0x1p127L;
+    return l < 0 ? h - static_cast<U128>(-l) : h + static_cast<U128>(l);
+}
+
+struct FixedTable {
+    FixedSinCos e[103];
+};
+
+constexpr FixedTable MakeFixedTable() {
+    FixedTable t{};
+    for (int i = 0; i < 103; ++i) {
+        const U128 s = ToFixed(kTable[i].f[0]);
+        const U128 c = ToFixed(kTable[i].f[1]);
+        t.e[i] = {s, c, s / 6, c / 6};
+    }
+    return t;
+}
+
+constexpr FixedTable kFixed = MakeFixedTable();
+
+// Bound on |v 2^-127 - cos x| for CosFixed, in units of 2^-128. The table is
+// 2^-116 off; each MulHigh is at most 2^-125 off; u^4 P and u^5 Q to 2^-93
+// (their 64-bit factors have over 60 good bits); the series stop at u^10/10!
+// < 2^-101 and u^11/11!. That totals under 2^-92: 2^-88 leaves a margin,
+// and the tests check it against MPFR.
+constexpr U64 kFixedError = U64{1} << 40;
+
+// cos(ax) * 2^127 for 2^-32 <= ax <= 0.78, ax = mant 2^(e - 63):
+// cos(a + r) = C - S r + C (cos r - 1) - S (sin r - r), a = i/128, |r| <= 2^-8.
+[[gnu::always_inline]] inline U128 CosFixed(U64 mant, int e) {
+    const U128 x = static_cast<U128>(mant) << (e + 65);  // ax 2^128, exact
+    const U64 i = static_cast<U64>((x + (U128{1} << 120)) >> 121);
+    const U128 d = x - (static_cast<U128>(i) << 121);  // r 2^128, |r| <= 2^-8
+    // Masks rather than branches: r's sign is a coin toss on most data.
+    const U128 negMask = U128{0} - (d >> 127);  // all ones where r < 0
+    const U128 u = (d ^ negMask) - negMask;     // |r| 2^128
+    const FixedSinCos& t = kFixed.e[i];
+    const U128 u2 = MulHigh(u, u);    // r^2 2^128
+    const U128 u3 = MulHigh(u2, u);   // |r|^3 2^128
+    const U128 u4 = MulHigh(u2, u2);  // r^4 2^128 <= 2^96
+    // P = 1/24 - r^2/720 + r^4/40320 and Q = 1/120 - r^2/5040 + r^4/362880
+    // at 2^-64: 1/24 - P and 1/120 - Q are below 2^-20.
+    const U64 w = High(u2);  // r^2 2^64
+    const U64 p = 0x0aaaaaaaaaaaaaaaULL -
+                  High(Mul(w, 0x005b05b05b05b05bULL - High(Mul(w, 0x0001a01a01a01a01ULL))));
+    const U64 q = 0x0222222222222222ULL -
+                  High(Mul(w, 0x000d00d00d00d00dULL - High(Mul(w, 0x00002e3bc74aad8eULL))));
+    const U64 q4 = static_cast<U64>(u4 >> 33);  // r^4 2^95 < 2^63
+    const U64 u71 = static_cast<U64>(u >> 57);  // |r| 2^71 <= 2^63, exact if i >= 1
+    const U128 cu2 = MulHigh(t.c, u2) >> 1;     // C r^2/2
+    const U128 su = MulHigh(t.s, u);
+    const U128 su3 = MulHigh(t.s6, u3);  // S |r|^3/6
+    // C P and S Q first: they do not wait for r^4, which shortens the chain.
+    const U128 cu4 = Mul(q4, High(Mul(High(t.c), p))) >> 31;                  // C r^4 P
+    const U128 su5 = Mul(High(Mul(q4, u71)), High(Mul(High(t.s), q))) >> 38;  // S |r|^5 Q
+    // cos r - 1 = -r^2/2 + r^4 P; sin r - r = -r^3/6 + r^5 Q: the odd terms
+    // S (sin r) enter with the sign of -r.
+    const U128 odd = su + su5 - su3;
+    const U128 posMask = ~negMask;
+    return t.c - cu2 + cu4 + ((odd ^ posMask) - posMask);
+}
+
+// Whether CosFixed takes x: 2^-32 < |x| <= 0.78 as judged on x rounded to
+// double, which moves either end by an ulp at most (below 2^-32 cos x rounds
+// to 1, which Cos returns directly). Gives x = ±mant 2^(e - 63).
+// The exponent comes from the double, not from x's top bytes: a load of those
+// would reach past the stored ten bytes of x and wait for the store.
+[[gnu::always_inline]] inline bool InFixedRange(Extended x, U64& mant, int& e) {
+    const U64 d = std::bit_cast<U64>(static_cast<double>(x)) & ~(U64{1} << 63);
+    if (d <= std::bit_cast<U64>(0x1p-32) || d > std::bit_cast<U64>(0.78)) return false;
+    mant = std::bit_cast<std::array<U64, 2>>(x)[0];
+    // x rounded up to a power of two when the double's fraction is zero and
+    // x's significand is all ones at the top (rounded down, it starts 10).
+    const bool carried = (d & ((U64{1} << 52) - 1)) == 0 && (mant >> 62) == 3;
+    e = static_cast<int>(d >> 52) - 1023 - carried;
+    return true;
+}
+
+// x = mant 2^(e - 63) for a normal positive x, the exponent as in InFixedRange.
+[[gnu::always_inline]] inline void Parts(Extended x, U64& mant, int& e) {
+    const U64 d = std::bit_cast<U64>(static_cast<double>(x));
+    mant = std::bit_cast<std::array<U64, 2>>(x)[0];
+    const bool carried = (d & ((U64{1} << 52) - 1)) == 0 && (mant >> 62) == 3;
+    e = static_cast<int>(d >> 52) - 1023 - carried;
+}
+
+// 2^k for -1022 <= k <= 1023.
+inline double Pow2(int k) {
+    return std::bit_cast<double>(static_cast<U64>(k + 1023) << 52);
+}
+
+// An int128 to double, within 2^-52 relative and 2 absolute: signed
+// conversions only, as an unsigned one branches on the top bit.
+inline double ToDouble(__int128 v) {
+    return static_cast<double>(static_cast<std::int64_t>(v >> 64)) * 0x1p64 +
+           static_cast<double>(static_cast<std::int64_t>(static_cast<U64>(v) >> 1)) * 2;
+}
+
+// sin z 2^127 for 0 <= z <= 0.79 given as z 2^128, as CosFixed: within 2^-93
+// where the table is used, else (z < 2^-8) within 2^-124 + 2^-62 z^5/120.
+[[gnu::always_inline]] inline U128 SinFixed(U128 x, bool& tabled) {
+    const U64 i = static_cast<U64>((x + (U128{1} << 120)) >> 121);
+    tabled = i != 0;
+    const U128 d = x - (static_cast<U128>(i) << 121);
+    const U128 negMask = U128{0} - (d >> 127);
+    const U128 u = (d ^ negMask) - negMask;
+    const FixedSinCos& t = kFixed.e[i];
+    const U128 u2 = MulHigh(u, u);
+    const U128 u3 = MulHigh(u2, u);
+    const U64 w = High(Mul(High(u), High(u)));  // r^2 2^64, alongside u2
+    const U64 p = 0x0aaaaaaaaaaaaaaaULL -
+                  High(Mul(w, 0x005b05b05b05b05bULL - High(Mul(w, 0x0001a01a01a01a01ULL))));
+    const U64 q = 0x0222222222222222ULL -
+                  High(Mul(w, 0x000d00d00d00d00dULL - High(Mul(w, 0x00002e3bc74aad8eULL))));
+    // Products at full width where z may be tiny: the errors stay near 2^-127
+    // absolute, which is relative precision enough down to z = 2^-33.
+    // h = 1/2 - r^2 P and g = 1/6 - r^2 Q at 2^-128.
+    const U128 h = (U128{1} << 127) - (Mul(High(u2), p) + High(Mul(static_cast<U64>(u2), p)));
+    constexpr U128 kSixth = ~U128{0} / 6;
+    const U128 g = kSixth - (Mul(High(u2), q) + High(Mul(static_cast<U64>(u2), q)));
+    // sin(a + r) = S (1 - r^2 h) + C (r - |r|^3 g) sign(r).
+    const U128 even = t.s - MulHigh(t.s, MulHigh(u2, h));
+    const U128 odd = MulHigh(t.c, u - MulHigh(u3, g));
+    return even + ((odd ^ negMask) - negMask);
+}
+
+// π/2 and π at 2^-126, rounded.
+constexpr U128 kFixedPio2 = (U128{0x6487ed5110b4611aULL} << 64) | 0x62633145c06e0e69ULL;
+constexpr U128 kFixedPi = (U128{0xc90fdaa22168c234ULL} << 64) | 0xc4c6628b80dc1cd1ULL;
+
+// acos x for 2^-40 <= |x| < 1 as v 2^-126 with |v 2^-126 - acos x| <= err 2^-126.
+// As ArcCosApprox: z = asin s by one Newton step from z0 = asin(double s),
+// z = z0 - (sin z0 - s) / cos z, with sin z0 - s in fixed point.
+struct FixedResult {
+    U128 v;
+    U64 err;
+};
+
+[[gnu::always_inline]] inline FixedResult ArcCosFixed(Extended x) {
+    // Selections rather than branches: on mixed arguments the branches would
+    // be mispredicted half of the time. Both routes to s are taken. All
+    // but the first steps are integer and double work: x87 spills are dear.
+    const Extended ax = Abs(x);
+    const bool neg = x < 0;
+    const double xd = static_cast<double>(ax);
+    U64 am;
+    int ae;
+    Parts(ax, am, ae);                                  // 2^-40 <= ax < 1
+    const bool outer = ae == -1 && am != U64{1} << 63;  // ax > 1/2
+    // Outside, t = (1 - ax) / 2 = T 2^-65 exactly, 1 <= T < 2^63.
+    const U64 T = outer ? 0 - am : 0;
+    const double td = static_cast<double>(static_cast<std::int64_t>(T)) * 0x1p-65;
+    const double sd = outer ? std::sqrt(td) : xd;
+    const double cd = std::sqrt(outer ? 1 - td : 1 - xd * xd);
+    const double rcd = 1 / cd;
+    // Outside: s = sd + (t - sd^2) / (2 sd), sd = m 2^(e - 52) within 2^-52
+    // of s. The residual is exact in units of 2^(2e - 104), below 2^55 of them;
+    // the correction, below 2^-52 s, is to 2^-50 of itself, the dropped
+    // square term below 2^-105 s: s to 2^-100 relative. Inside it is dropped.
+    const U64 sb = std::bit_cast<U64>(sd);
+    const int se = static_cast<int>(sb >> 52) - 1023;
+    const U64 sm = (sb & ((U64{1} << 52) - 1)) | (U64{1} << 52);
+    const auto residual =
+        static_cast<std::int64_t>((static_cast<U128>(T) << (39 - 2 * se)) - Mul(sm, sm));
+    // The correction at 2^(k - 127), k such that it fits 62 bits.
+    const int k = se + 14 > 0 ? se + 14 : 0;
+    const double corr =
+        static_cast<double>(residual) * ((outer ? 0.5 : 0.0) / sd) * Pow2(2 * se + 23 - k);
+    const auto outerS =
+        static_cast<__int128>(static_cast<U128>(sm) << (se + 75)) +
+        static_cast<__int128>(
+            static_cast<U128>(static_cast<__int128>(static_cast<std::int64_t>(corr))) << k);
+    const auto innerS = static_cast<__int128>(static_cast<U128>(am) << (ae + 64));
+    const __int128 s = outer ? outerS : innerS;  // s 2^127
+    // The call comes after all x87 work: no x87 register survives a call,
+    // and spilling them costs more than the rest.
+    const double z0 = std::asin(sd);
+    const U64 zb = std::bit_cast<U64>(z0);
+    const int ze = static_cast<int>(zb >> 52) - 1023;  // z0 > 2^-34: normal
+    const U64 zm = (zb & ((U64{1} << 52) - 1)) | (U64{1} << 52);
+    const U128 z0f = static_cast<U128>(zm) << (ze + 75);  // z0 2^127, exact
+    bool tabled;
+    const auto f = static_cast<__int128>(SinFixed(z0f << 1, tabled)) - s;  // sin z0 - s
+    // dz = f / cos z at 2^-127 in integers: f hi 2^64 + lo times rcd 2^62,
+    // truncated to 2^-62 relative.
+    const auto rcdFixed = static_cast<U64>(static_cast<std::int64_t>(rcd * 0x1p62));
+    const auto fHi = static_cast<std::int64_t>(f >> 64);
+    const __int128 dzFixed = static_cast<__int128>(fHi) * static_cast<__int128>(rcdFixed) * 4 +
+                             static_cast<__int128>(Mul(static_cast<U64>(f), rcdFixed) >> 62);
+    const auto z = static_cast<U128>(static_cast<__int128>(z0f) - dzFixed);
+    const double dz = ToDouble(f) * rcd;  // for the bound only
+    // In units of 2^-127: the kernel's error (2^-93 with the table; without,
+    // 2^-124 and Q's 2^-62 on |r|^5/120) and s's 2^-100 s over cos z >= 0.86,
+    // with room; the step's rounding and the derivative taken at z instead of
+    // between z0 and z (tan z |dz| <= 0.6 |dz|), within |dz| 2^-48 + dz^2.
+    const double dzAbs = std::fabs(dz);
+    const double z5 = z0 * z0 * z0 * z0 * z0;
+    const double err = (tabled ? 0x1p37 : 0x1p14 + z5 * 0x1p67) + sd * 0x1p28 + dzAbs * 0x1p-48 +
+                       dzAbs * (dzAbs * 0x1p-127) + 8;
+    // acos x = π/2 - z, π/2 + z, 2z, π - 2z; z at 2^-127 is 2z at 2^-126.
+    const U128 base = outer ? (neg ? kFixedPi : 0) : kFixedPio2;
+    const U128 term = outer ? z : z >> 1;
+    const U128 minus = U128{0} - static_cast<U128>(outer == neg);  // subtract the term
+    return {base + ((term ^ minus) - minus), static_cast<U64>(static_cast<std::int64_t>(err))};
+}
+
+// Rounds v 2^-126 > 0 to extended where every value within err 2^-126 of it
+// rounds alike.
+[[gnu::always_inline]] inline bool DecideScaled(const FixedResult& r, Extended& rounded) {
+    // v >= 2^94: acos x > 2^-32.5.
+    const U64 hi = High(r.v);
+    const int lz = __builtin_clzll(hi | 1);
+    if (lz > 40 || (r.err >> (61 - lz)) != 0) return false;
+    const U128 n = r.v << lz;
+    const U64 m = High(n), rest = static_cast<U64>(n), e = r.err << lz;
+    constexpr U64 kHalf = U64{1} << 63;
+    if (rest - (kHalf - e) <= 2 * e || (m == ~U64{0} && rest > kHalf)) return false;
+    const U64 mant = m + (rest > kHalf);
+    const auto low = static_cast<std::int64_t>(mant ^ kHalf);  // mant - 2^63
+    rounded = (static_cast<Extended>(low) + 0x1p63L) * static_cast<Extended>(Pow2(-62 - lz));
+    return true;
+}
+
 // ---- double-__float128 arithmetic for the last resort
 
 struct DQ {
@@ -463,6 +720,24 @@ namespace {
     return below == above;
 }
 
+// cos x for 2^-32 <= |x| <= 0.78 from CosFixed's v: the rounding when every
+// value within kFixedError of v rounds alike. cos x lies in [0.7, 1).
+[[gnu::always_inline]] inline bool DecideFixed(U128 v, Extended& rounded) {
+    const U128 n = v << 1;  // cos x 2^128
+    const U64 m = High(n), rest = static_cast<U64>(n);
+    constexpr U64 kHalf = U64{1} << 63;
+    // Undecided also where v strays outside [1/2, 1), which the bound excludes.
+    if (rest - (kHalf - kFixedError) <= 2 * kFixedError || (v >> 126) != 1 ||
+        (m == ~U64{0} && rest > kHalf))
+        return false;
+    const U64 mant = m + (rest > kHalf);
+    // mant 2^-64 through a signed integer load, exact: an integer store of
+    // eight bytes forwards to the load, one of ten bytes built from two would not.
+    const auto low = static_cast<std::int64_t>(mant ^ (U64{1} << 63));  // mant - 2^63
+    rounded = static_cast<Extended>(low) * 0x1p-64L + 0.5L;
+    return true;
+}
+
 [[gnu::always_inline]] inline Approx CosApprox(Extended x) {
     const Extended ax = Abs(x);
     Extended yh = ax, yl = 0, redErr = 0;
@@ -549,10 +824,25 @@ bool Decide(const Approx& a, Extended& rounded) {
 }
 
 Approx CosFast(Extended x) {
+    U64 mant;
+    int e;
+    if (InFixedRange(x, mant, e)) {
+        const U128 n = CosFixed(mant, e) << 1;
+        return {static_cast<Extended>(High(n)) * 0x1p-64L,
+                static_cast<Extended>(static_cast<U64>(n)) * 0x1p-128L,
+                static_cast<Extended>(kFixedError) * 0x1p-128L};
+    }
     return CosApprox(x);
 }
 
 Approx ArcCosFast(Extended x) {
+    const Extended ax = Abs(x);
+    if (ax >= 0x1p-40L && ax < 1) {
+        const FixedResult r = ArcCosFixed(x);
+        return {static_cast<Extended>(r.v >> 64) * 0x1p-62L,
+                static_cast<Extended>(static_cast<U64>(r.v)) * 0x1p-126L,
+                static_cast<Extended>(r.err) * 0x1p-126L};
+    }
     return ArcCosApprox(x);
 }
 
@@ -656,6 +946,13 @@ std::uint64_t DoubleQuadCount() {
 
 Extended Cos(Extended x) {
     using namespace trig_detail;
+    U64 mant;
+    int e;
+    if (InFixedRange(x, mant, e)) {
+        Extended r;
+        if (DecideFixed(CosFixed(mant, e), r)) return r;
+        return CosSlow(x);
+    }
     const Extended ax = Abs(x);
     if (!(ax <= std::numeric_limits<Extended>::max())) return NaN();  // NaN, ±inf
     // Below 2^-32, x^2/2 < 2^-65 is under half an ulp of 1.
@@ -669,8 +966,13 @@ Extended Cos(Extended x) {
 
 Extended ArcCos(Extended x) {
     using namespace trig_detail;
-    if (!(Abs(x) <= 1)) return NaN();
+    const Extended ax = Abs(x);
+    if (!(ax <= 1)) return NaN();
     Extended r;
-    if (DecideInline(ArcCosApprox(x), r)) return r;
+    if (ax >= 0x1p-40L && ax < 1) {
+        if (DecideScaled(ArcCosFixed(x), r)) return r;
+    } else if (DecideInline(ArcCosApprox(x), r)) {
+        return r;
+    }
     return ArcCosSlow(x);
 }

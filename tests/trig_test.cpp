@@ -168,8 +168,8 @@ Tally Sweep(const char* fn, Extended (*ours)(Extended), long double (*libm)(long
     t.slow = static_cast<long>(trig_detail::SlowPathCount() - slowBefore);
     t.doubleQuad = static_cast<long>(trig_detail::DoubleQuadCount() - doubleQuadBefore);
     t.worst = mpfr.worst;
-    std::printf("%-7s %-44s %7ld args %5ld slow path, %6ld libm differs\n", fn, set.name, t.args,
-                t.slow, t.libm);
+    std::printf("%-7s %-52s %7ld args %5ld slow path, %6ld libm differs, fast error 2^%.2f\n", fn,
+                set.name, t.args, t.slow, t.libm, t.worst > 0 ? std::log2(t.worst) : -INFINITY);
     return t;
 }
 
@@ -209,6 +209,21 @@ TEST(TrigTest, CosIsCorrectlyRounded) {
         {"tiny to denormal, log-uniform", [] { return LogUniform(-16445, -1, 100000); }},
         {"consecutive from +-0", [] { return Consecutive(0, 1, 1000); }},
         {"consecutive around 2^-32", [] { return Consecutive(0x1p-32L, 0, 500); }},
+        {"consecutive around the table's midpoints (2i+1)/256",
+         [] {
+             Args a;
+             for (int i = 0; i < 103; ++i)
+                 for (const Extended dir : {0.0L, 1.0L})
+                     for (const Extended x : Consecutive((2 * i + 1) / 256.0L, dir, 20))
+                         a.push_back(x);
+             return a;
+         }},
+        {"consecutive around 0.78",
+         [] {
+             Args a = Consecutive(0.78L, 0, 1000), b = Consecutive(0.78L, 1, 1000);
+             a.insert(a.end(), b.begin(), b.end());
+             return a;
+         }},
         {"consecutive below pi/2", [] { return Consecutive(kPio2, 0, 5000); }},
         {"consecutive above pi/2", [] { return Consecutive(kPio2, 4, 5000); }},
         {"pi/2 +- 2^-k, k in [1, 64]", [] { return Around(kPio2, 100000); }},
