@@ -68,3 +68,21 @@ std::string JoinWithCommas(const std::vector<std::string>& texts) {
     }
     return joined;
 }
+
+char32_t DecodeUtf8(std::string_view text, std::size_t at, std::size_t& length) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char b = byte(at);
+    length = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    bool broken = at + length > text.size() || (b >= 0x80 && b < 0xC0);
+    for (std::size_t i = 1; !broken && i < length; ++i)
+        broken = !IsUtf8ContinuationByte(text[at + i]);
+    if (broken) {
+        length = 1;
+        return 0xFFFD;
+    }
+    if (length == 1) return b;
+    char32_t c = b & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i)
+        c = (c << 6) | (byte(at + i) & 0x3F);
+    return c;
+}

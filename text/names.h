@@ -26,6 +26,10 @@ inline bool IsPathDelimiter(char c) {
 #endif
 }
 
+// The code point starting at byte `at` and its length in bytes. A broken
+// sequence is its first byte alone, read as U+FFFD.
+char32_t DecodeUtf8(std::string_view text, std::size_t at, std::size_t& length);
+
 // Count of UTF-8 characters (code points) in a text.
 std::size_t Utf8Length(std::string_view text);
 // `count` characters from character `first` on (counted from 0).

@@ -77,23 +77,6 @@ std::optional<char> WindowsOnlyByte(char32_t c) {
     }
 }
 
-// The code point starting at `at` and its length in bytes (a broken
-// sequence counts as one byte of U+FFFD, which iconv then refuses).
-char32_t DecodeUtf8(std::string_view text, std::size_t at, std::size_t& length) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char b = byte(at);
-    length = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-    if (at + length > text.size() || (b >= 0x80 && b < 0xC0)) {
-        length = 1;
-        return 0xFFFD;
-    }
-    if (length == 1) return b;
-    char32_t c = b & (0x7F >> length);
-    for (std::size_t i = 1; i < length; ++i)
-        c = (c << 6) | (byte(at + i) & 0x3F);
-    return c;
-}
-
 [[noreturn]] void ThrowUnencodable(std::string_view character) {
     throw Error("Shift-JIS に変換できない文字があります: " + std::string(character));
 }

@@ -32,26 +32,6 @@ std::optional<std::string> ShellFolder(int csidl) {
     return Utf8(path);
 }
 
-// The code point starting at `at` and its length in bytes; a broken
-// sequence counts as its first byte alone.
-char32_t DecodeUtf8(std::string_view text, std::size_t at, std::size_t& length, bool& broken) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char b = byte(at);
-    length = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-    broken = at + length > text.size() || (b >= 0x80 && b < 0xC0);
-    for (std::size_t i = 1; !broken && i < length; ++i)
-        broken = !IsUtf8ContinuationByte(text[at + i]);
-    if (broken) {
-        length = 1;
-        return 0xFFFD;
-    }
-    if (length == 1) return b;
-    char32_t c = b & (0x7F >> length);
-    for (std::size_t i = 1; i < length; ++i)
-        c = (c << 6) | (byte(at + i) & 0x3F);
-    return c;
-}
-
 [[noreturn]] void ThrowUnencodable(std::string_view character) {
     throw Error("Shift-JIS に変換できない文字があります: " + std::string(character));
 }
@@ -76,8 +56,7 @@ bool EncodeCp932(std::wstring_view wide, std::string& out) {
 [[noreturn]] void ThrowFirstUnencodable(std::string_view utf8) {
     std::string ignored;
     for (std::size_t at = 0, length = 0; at < utf8.size(); at += length) {
-        bool broken = false;
-        DecodeUtf8(utf8, at, length, broken);
+        const bool broken = DecodeUtf8(utf8, at, length) == 0xFFFD && length == 1;
         const std::string_view character = utf8.substr(at, length);
         if (broken || !EncodeCp932(Wide(character), ignored)) ThrowUnencodable(character);
     }
