@@ -9,18 +9,13 @@
 #include <array>
 #include <climits>
 
+#include "gui/layout.h"
 #include "gui/qt/errorbox.h"
 #include "gui/qt/qtprompts.h"
 #include "gui/qt/racinglineview.h"
 #include "platform/system.h"
 
 namespace {
-
-constexpr int kWindowWidth = 891;  // outside, frame included
-constexpr int kWindowHeight = 303;
-constexpr int kTableWidth = 553;
-constexpr int kRowHeight = 24;
-constexpr std::array<int, kLapListColumns> kColumnWidths = {77, 101, 82, 78, 94, 77};
 
 QFont WindowFont() {
     QFont font;
@@ -32,19 +27,24 @@ QFont WindowFont() {
     return font;
 }
 
-QLabel* NewLabel(QWidget* parent, const QString& text, const QRect& place) {
-    auto* label = new QLabel(text, parent);
+QRect RectOf(const ControlPlace& place) {
+    return QRect(place.left, place.top, place.width, place.height);
+}
+
+QLabel* NewLabel(QWidget* parent, const ControlPlace& place) {
+    auto* label = new QLabel(QString::fromUtf8(place.text), parent);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // At least as wide as its text, so that a face with wider glyphs than
     // the one the layout was drawn with never cuts a sentence short.
-    label->setGeometry(QRect(place.topLeft(), place.size().expandedTo(label->sizeHint())));
+    const QRect drawn = RectOf(place);
+    label->setGeometry(QRect(drawn.topLeft(), drawn.size().expandedTo(label->sizeHint())));
     return label;
 }
 
-QPushButton* NewButton(QWidget* parent, const QString& caption, const QRect& place) {
-    auto* button = new QPushButton(caption, parent);
-    button->setGeometry(place);
+QPushButton* NewButton(QWidget* parent, const ControlPlace& place) {
+    auto* button = new QPushButton(QString::fromUtf8(place.text), parent);
+    button->setGeometry(RectOf(place));
     // Enter presses the focused button, as Space does.
     button->setAutoDefault(true);
     return button;
@@ -58,16 +58,16 @@ void SetUpLapTable(QTableWidget& table) {
         headings << QString::fromStdString(heading);
     table.setHorizontalHeaderLabels(headings);
     for (int col = 0; col < static_cast<int>(kLapListColumns); ++col)
-        table.setColumnWidth(col, kColumnWidths[static_cast<std::size_t>(col)]);
+        table.setColumnWidth(col, kLapColumnWidths[static_cast<std::size_t>(col)]);
     QHeaderView& header = *table.horizontalHeader();
-    header.setFixedHeight(kRowHeight);
+    header.setFixedHeight(kLapRowHeight);
     header.setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header.setHighlightSections(false);
     header.setSectionResizeMode(QHeaderView::Interactive);
     QHeaderView& rows = *table.verticalHeader();
     rows.hide();
-    rows.setMinimumSectionSize(kRowHeight);
-    rows.setDefaultSectionSize(kRowHeight);
+    rows.setMinimumSectionSize(kLapRowHeight);
+    rows.setDefaultSectionSize(kLapRowHeight);
     rows.setSectionResizeMode(QHeaderView::Fixed);
     table.setSelectionBehavior(QAbstractItemView::SelectRows);
     table.setSelectionMode(QAbstractItemView::ContiguousSelection);
@@ -101,8 +101,7 @@ MainWindow::MainWindow(const ProgramVersion& version, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::CreateControls() {
-    setWindowTitle(QStringLiteral("Laprix to CSV for Quorbel Ver") +
-                   QString::fromLatin1(version_.version));
+    setWindowTitle(QString::fromUtf8(kCaptionPrefix) + QString::fromLatin1(version_.version));
     setFont(WindowFont());
     resize(kWindowWidth, kWindowHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -113,21 +112,15 @@ void MainWindow::CreateControls() {
 
     lapTable = new QTableWidget(this);
     SetUpLapTable(*lapTable);
-    lapTable->setGeometry(0, 0, kTableWidth, height());
-    introLabel = NewLabel(this, QStringLiteral("\"Quorbel\"用のCSVファイルを出力します。"),
-                          QRect(560, 8, 288, 15));
-    instructionLabel1 = NewLabel(this, QStringLiteral("ラップ、あるいは連続する複数のラップを"),
-                                 QRect(560, 32, 248, 15));
-    instructionLabel2 = NewLabel(this, QStringLiteral("選択し「出力」ボタンをクリックして下さい。"),
-                                 QRect(560, 56, 258, 15));
-    exportButton = NewButton(this, QStringLiteral("出力"), QRect(664, 88, 75, 25));
-    launchNoteLabel1 = NewLabel(this, QStringLiteral("※Laprix解析ソフトを実行し、出力したい"),
-                                QRect(560, 144, 293, 15));
-    launchNoteLabel2 =
-        NewLabel(this, QStringLiteral("\u3000 データを表示している状態で起動してください。"),
-                 QRect(560, 160, 305, 15));
-    rawLogButton = NewButton(this, QStringLiteral(".."), QRect(560, 206, 33, 25));
-    pickedFilesButton = NewButton(this, QStringLiteral("Button1"), QRect(560, 240, 75, 25));
+    lapTable->setGeometry(0, 0, kLapTableWidth, height());
+    introLabel = NewLabel(this, kTextLabels[0]);
+    instructionLabel1 = NewLabel(this, kTextLabels[1]);
+    instructionLabel2 = NewLabel(this, kTextLabels[2]);
+    exportButton = NewButton(this, kExportButton);
+    launchNoteLabel1 = NewLabel(this, kTextLabels[3]);
+    launchNoteLabel2 = NewLabel(this, kTextLabels[4]);
+    rawLogButton = NewButton(this, kRawLogButton);
+    pickedFilesButton = NewButton(this, kPickedFilesButton);
     rawLogButton->hide();  // their commands stay out of the user's reach
     pickedFilesButton->hide();
 
@@ -143,7 +136,7 @@ void MainWindow::CreateControls() {
     QPalette grey = folderHintLabel->palette();
     grey.setColor(QPalette::WindowText, QColor(0x70, 0x70, 0x70));
     folderHintLabel->setPalette(grey);
-    folderHintLabel->setGeometry(560, 190, 320, 100);
+    folderHintLabel->setGeometry(RectOf(kFolderHint));
 
     setTabOrder(rawLogButton, lapTable);
     setTabOrder(lapTable, pickedFilesButton);
@@ -290,7 +283,7 @@ void MainWindow::customEvent(QEvent* event) {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     // Docked left: the list keeps its width and fills the inner height.
-    lapTable->setGeometry(0, 0, kTableWidth, event->size().height());
+    lapTable->setGeometry(0, 0, kLapTableWidth, event->size().height());
     QWidget::resizeEvent(event);
 }
 

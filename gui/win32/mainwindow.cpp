@@ -1,13 +1,14 @@
 #include "gui/win32/mainwindow.h"
-#include "text/extended.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 
 #include "gui/errortext.h"
+#include "gui/layout.h"
 #include "platform/system.h"
 #include "platform/win32/wide.h"
+#include "text/extended.h"
 
 using platform::win32::Utf8;
 using platform::win32::Wide;
@@ -18,30 +19,12 @@ constexpr wchar_t kWindowClass[] = L"Laprix2QuorbelMainWindow";
 // The selection is made one block once the list has told all its changes.
 constexpr UINT kContiguousMessage = WM_APP + 1;
 
-constexpr int kWindowWidth = 891;  // outside, frame included
-constexpr int kWindowHeight = 303;
-constexpr int kTableWidth = 553;
-constexpr int kRowHeight = 24;
-constexpr std::array<int, kLapListColumns> kColumnWidths = {77, 101, 82, 78, 94, 77};
-
 enum ControlId : int {
     kLapListId = 100,
     kExportButtonId,
     kRawLogButtonId,
     kPickedFilesButtonId,
 };
-
-struct LabelText {
-    const wchar_t* text;
-    int left, top, width, height;
-};
-constexpr std::array<LabelText, 5> kLabels = {{
-    {L"\"Quorbel\"用のCSVファイルを出力します。", 560, 8, 288, 15},
-    {L"ラップ、あるいは連続する複数のラップを", 560, 32, 248, 15},
-    {L"選択し「出力」ボタンをクリックして下さい。", 560, 56, 258, 15},
-    {L"※Laprix解析ソフトを実行し、出力したい", 560, 144, 293, 15},
-    {L"\u3000 データを表示している状態で起動してください。", 560, 160, 305, 15},
-}};
 
 // The Japanese Gothic face the window was drawn for, then its stand-ins.
 std::wstring WindowFace(HDC dc) {
@@ -119,7 +102,7 @@ MainWindow::MainWindow(HINSTANCE instance, const ProgramVersion& version)
     dpi_ = ::GetDeviceCaps(screen, LOGPIXELSY);
     ::ReleaseDC(nullptr, screen);
     const int width = Px(kWindowWidth), height = Px(kWindowHeight);
-    const std::wstring caption = L"Laprix to CSV for Quorbel Ver" + Wide(version_.version);
+    const std::wstring caption = Wide(kCaptionPrefix) + Wide(version_.version);
     ::CreateWindowExW(0, kWindowClass, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                       (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                       (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr,
@@ -168,42 +151,45 @@ void MainWindow::CreateControls() {
 
     // Created in the order the Tab key visits them: the list, then the button.
     lapList = child(WC_LISTVIEWW, L"", WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
-                    kLapListId, 0, 0, Px(kTableWidth), client.bottom, WS_EX_CLIENTEDGE);
+                    kLapListId, 0, 0, Px(kLapTableWidth), client.bottom, WS_EX_CLIENTEDGE);
     ListView_SetExtendedListViewStyle(
         lapList, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
     // Rows are as high as the list's small images.
-    rowHeight_ = ::ImageList_Create(1, Px(kRowHeight), ILC_COLOR, 1, 0);
+    rowHeight_ = ::ImageList_Create(1, Px(kLapRowHeight), ILC_COLOR, 1, 0);
     ListView_SetImageList(lapList, rowHeight_, LVSIL_SMALL);
     for (std::size_t col = 0; col < kLapListColumns; ++col) {
         std::wstring heading = Wide(kLapListHeadings[col]);
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
         column.fmt = LVCFMT_LEFT;
-        column.cx = Px(kColumnWidths[col]);
+        column.cx = Px(kLapColumnWidths[col]);
         column.pszText = heading.data();
         ListView_InsertColumn(lapList, static_cast<int>(col), &column);
     }
     ShowLapRows();  // one empty row until the laps are listed
 
-    for (std::size_t i = 0; i < kLabels.size(); ++i) {
-        const LabelText& l = kLabels[i];
+    for (std::size_t i = 0; i < kTextLabels.size(); ++i) {
+        const ControlPlace& l = kTextLabels[i];
+        const std::wstring text = Wide(l.text);
         // At least as wide as its text, so that a face with wider glyphs than
         // the one the layout was drawn with never cuts a sentence short.
-        const int width = std::max(Px(l.width), TextWidth(window_, font_, l.text));
-        labels[i] = child(WC_STATICW, l.text, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, -1, Px(l.left),
+        const int width = std::max(Px(l.width), TextWidth(window_, font_, text));
+        labels[i] = child(WC_STATICW, text, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, -1, Px(l.left),
                           Px(l.top), width, Px(l.height) + Px(3));
     }
-    exportButton = child(WC_BUTTONW, L"出力", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                         kExportButtonId, Px(664), Px(88), Px(75), Px(25));
+    const auto button = [&](const ControlPlace& b, DWORD style, int id) {
+        return child(WC_BUTTONW, Wide(b.text), style | WS_TABSTOP | BS_PUSHBUTTON, id, Px(b.left),
+                     Px(b.top), Px(b.width), Px(b.height));
+    };
+    exportButton = button(kExportButton, WS_VISIBLE, kExportButtonId);
     // Their commands stay out of the user's reach: never shown.
-    rawLogButton = child(WC_BUTTONW, L"..", WS_TABSTOP | BS_PUSHBUTTON, kRawLogButtonId, Px(560),
-                         Px(206), Px(33), Px(25));
-    pickedFilesButton = child(WC_BUTTONW, L"Button1", WS_TABSTOP | BS_PUSHBUTTON,
-                              kPickedFilesButtonId, Px(560), Px(240), Px(75), Px(25));
+    rawLogButton = button(kRawLogButton, 0, kRawLogButtonId);
+    pickedFilesButton = button(kPickedFilesButton, 0, kPickedFilesButtonId);
     // Where the laps were looked for, small and grey in the free space below
     // the texts (over the hidden buttons, which never show).
     folderHint = child(WC_STATICW, L"", WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, -1,
-                       Px(560), Px(190), Px(320), Px(100));
+                       Px(kFolderHint.left), Px(kFolderHint.top), Px(kFolderHint.width),
+                       Px(kFolderHint.height));
     SetFont(folderHint, hintFont_);
     focus_ = lapList;
 }
@@ -364,7 +350,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM w, LPARAM l) {
         }
         case WM_SIZE:
             // Docked left: the list keeps its width and fills the inner height.
-            ::MoveWindow(lapList, 0, 0, Px(kTableWidth), HIWORD(l), TRUE);
+            ::MoveWindow(lapList, 0, 0, Px(kLapTableWidth), HIWORD(l), TRUE);
             return 0;
         case WM_CTLCOLORSTATIC: {
             HDC dc = reinterpret_cast<HDC>(w);

@@ -1,5 +1,4 @@
 #include "gui/win32/win32prompts.h"
-#include "text/extended.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -8,6 +7,7 @@
 
 #include "platform/system.h"
 #include "platform/win32/wide.h"
+#include "text/extended.h"
 #include "text/names.h"
 
 using platform::win32::Utf8;
